@@ -14,8 +14,7 @@ bool rectIsEmpty(const ScreenRect& r);
 void rectIntersect(ScreenRect& r, const ScreenRect& o);
 
 // The two points of the unit circle on the line a*x + b*y = c.
-void circleLineIntersect(double a, double b, double c, float& x1, float& y1, float& x2,
-                         float& y2);
+void circleLineIntersect(double a, double b, double c, float& x1, float& y1, float& x2, float& y2);
 
 // Screen rectangle covered by the ring placed in `slot`.
 void ringScreenBounds(int32_t slot, ScreenRect& out);

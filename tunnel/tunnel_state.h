@@ -32,16 +32,16 @@ struct RingRecord {
 static_assert(sizeof(RingRecord) == 17 * sizeof(float), "RingRecord is 17 floats");
 
 struct TunnelState {
-    float focal;       // projection scale, fixed at 2
-    float speed;       // travel units per second
-    float travel;      // distance travelled, in 1/256 of a ring spacing
-    float lastAspect;  // aspect ratio the current projection was set for
-    float ringDepth[kMaxRings];                             // per visible position
+    float focal = 2.0f;          // projection scale, never changed
+    float speed;                 // travel units per second
+    float travel;                // distance travelled, in 1/256 of a ring spacing
+    float lastAspect;            // aspect ratio the current projection was set for
+    float ringDepth[kMaxRings];  // per visible position
     ScreenVertex screenVertices[kMaxRings][kRingVertices];  // per visible position
-    int32_t vertexStep;      // stride through a ring's vertices, always 1
-    int32_t visibleRings;    // rings built by the last buildTunnel, 0..128
-    int32_t lastShapedRing;  // highest ring number shaped so far, -1 at start
-    RingRecord rings[kMaxRings];                           // slot = ring number & 127
+    int32_t vertexStep;           // stride through a ring's vertices, always 1
+    int32_t visibleRings;         // rings built by the last buildTunnel, 0..128
+    int32_t lastShapedRing;       // highest ring number shaped so far, -1 at start
+    RingRecord rings[kMaxRings];  // slot = ring number & 127
     OutlinePoint outlines[kMaxRings + 1][kOutlinePoints];  // row 0: base circle
     int32_t pulse;          // 0 or 1: newly shaped rings swell and shrink
     int32_t quitRequested;  // 0 or 1: the tunnel stops growing

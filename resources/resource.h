@@ -1,0 +1,13 @@
+// Resource and command identifiers shared by the resource script and the program.
+#pragma once
+
+#define IDR_ACCEL 103
+#define IDB_TUNNEL 104
+#define IDI_MAIN 128
+
+#define ID_FULLSCREEN 40001
+#define ID_HOMEPAGE 40002
+#define ID_EXIT 40003
+#define ID_DONATE 40004
+#define ID_FASTER 40005
+#define ID_SLOWER 40006

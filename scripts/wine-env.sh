@@ -1,0 +1,52 @@
+# Sourced by the scripts that run Windows programs: one Wine prefix inside the
+# build tree, one Xvfb display, and a persistent wineserver so that each test
+# process does not pay Wine's start-up again.
+# Callers may set RINGVOYAGE_WINE_ROOT (default: <repo>/build) and DISPLAY.
+
+RINGVOYAGE_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+RINGVOYAGE_WINE_ROOT="${RINGVOYAGE_WINE_ROOT:-$RINGVOYAGE_REPO/build}"
+export WINEPREFIX="$RINGVOYAGE_WINE_ROOT/wineprefix"
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# Virtual display used when the caller has none; 1024x768 so that a framed
+# 800x600 window fits.
+RINGVOYAGE_XVFB_DISPLAY="${RINGVOYAGE_XVFB_DISPLAY:-:73}"
+
+ringvoyage_start_xvfb() {
+  local num="${RINGVOYAGE_XVFB_DISPLAY#:}"
+  if [ ! -e "/tmp/.X11-unix/X$num" ]; then
+    Xvfb "$RINGVOYAGE_XVFB_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    for _ in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$num" ] && break
+      sleep 0.1
+    done
+  fi
+  export DISPLAY="$RINGVOYAGE_XVFB_DISPLAY"
+}
+
+ringvoyage_init_prefix() {
+  mkdir -p "$RINGVOYAGE_WINE_ROOT"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.ringvoyage-ready" ]; then
+      wineserver -p >/dev/null 2>&1 || true
+      wineboot -i >/dev/null 2>&1 </dev/null
+      # Without a window manager, hiding or destroying a managed window waits 2 s.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+      # A crashing program must fail its test, not hang on a dialog.
+      wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
+      touch "$WINEPREFIX/.ringvoyage-ready"
+    fi
+    # Persistent server and a warm start; helpers must not hold our stderr open.
+    wineserver -p >/dev/null 2>&1 </dev/null || true
+    wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+  ) 9>"$RINGVOYAGE_WINE_ROOT/.wineprefix.lock"
+}
+
+ringvoyage_wine_setup() {
+  if [ -z "${DISPLAY:-}" ]; then
+    ringvoyage_start_xvfb
+  fi
+  ringvoyage_init_prefix
+}

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Runs one Windows program under the project's Wine prefix (the CTest emulator
+# of the i686 build). Exit code is the program's.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+if [ -z "${DISPLAY:-}" ]; then
+  ringvoyage_start_xvfb
+fi
+if [ ! -f "$WINEPREFIX/.ringvoyage-ready" ] || ! pgrep -u "$(id -u)" -x wineserver >/dev/null; then
+  ringvoyage_init_prefix
+fi
+exec wine "$@"

@@ -1,0 +1,282 @@
+#include "build.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "bounds.h"
+#include "matrix.h"
+#include "outline.h"
+#include "test_support.h"
+#include "tunnel_state.h"
+
+namespace {
+
+class Build : public ::testing::Test {
+protected:
+    void SetUp() override { freshJourney(); }
+};
+
+const RingRecord& ringAt(int32_t travel, int32_t j) {
+    return tunnel.rings[((travel >> 8) + j) & (kMaxRings - 1)];
+}
+
+void expectVec(const Vec4& v, float x, float y, float z, float w) {
+    EXPECT_EQ(v.x, x);
+    EXPECT_EQ(v.y, y);
+    EXPECT_EQ(v.z, z);
+    EXPECT_EQ(v.w, w);
+}
+
+double length(const Vec4& v) {
+    return std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z);
+}
+
+double dot(const Vec4& a, const Vec4& b) {
+    return double(a.x) * b.x + double(a.y) * b.y + double(a.z) * b.z;
+}
+
+bool finite(const ScreenVertex& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.s) && std::isfinite(v.t);
+}
+
+}  // namespace
+
+TEST_F(Build, TravelZeroStartsOneSpacingAhead) {
+    buildTunnel(0);
+    ASSERT_GE(tunnel.visibleRings, 2);
+    EXPECT_EQ(tunnel.lastShapedRing, tunnel.visibleRings - 1);
+    const RingRecord& ring0 = ringAt(0, 0);
+    expectVec(ring0.center, 0, 8, 0, 1);
+    expectVec(ring0.side, 1, 0, 0, 1);
+    expectVec(ring0.up, 0, 0, 1, 1);
+    // Ring 0 has no turn, so ring 1 follows straight on.
+    expectVec(ringAt(0, 1).center, 0, 16, 0, 1);
+    expectVec(ringAt(0, 1).side, 1, 0, 0, 1);
+    for (int j = 0; j < tunnel.visibleRings; ++j) {
+        EXPECT_EQ(tunnel.ringDepth[j], static_cast<float>(j + 1));
+    }
+}
+
+TEST_F(Build, PulseShapesRingZeroPlainAndRingFiveSwollen) {
+    tunnel.pulse = 1;
+    buildTunnel(0);
+    ASSERT_GE(tunnel.visibleRings, 6);
+    EXPECT_EQ(tunnel.rings[0].radius, 25.0f);
+    EXPECT_EQ(tunnel.rings[5].radius, 31.25f);
+    EXPECT_EQ(tunnel.rings[15].radius, 18.75f);
+}
+
+TEST_F(Build, HalfwayRingGetsHalfStepAndHalfTurn) {
+    const int32_t travel = 256 * 10 + 128;
+    buildTunnel(travel);
+    ASSERT_GE(tunnel.visibleRings, 2);
+    EXPECT_EQ(tunnel.ringDepth[0], 0.5f);
+    EXPECT_EQ(tunnel.ringDepth[1], 1.5f);
+    const RingRecord& nearest = ringAt(travel, 0);
+    expectVec(nearest.center, 0, 4, 0, 1);
+
+    Matrix3 half;
+    matIdentity(half);
+    matRotation(half, nearest.turn[0] * 0.5f, nearest.turn[1] * 0.5f, nearest.turn[2] * 0.5f);
+    Vec4 side = {0, 0, 0, 1}, forward = {0, 0, 0, 1}, up = {0, 0, 0, 1};
+    matTransform(half, {1, 0, 0, 1}, side);
+    matTransform(half, {0, 8, 0, 1}, forward);
+    matTransform(half, {0, 0, 1, 1}, up);
+    const RingRecord& next = ringAt(travel, 1);
+    expectVec(next.side, side.x, side.y, side.z, 1);
+    expectVec(next.up, up.x, up.y, up.z, 1);
+    expectVec(next.center, forward.x, static_cast<float>(forward.y + 4.0), forward.z, 1);
+}
+
+TEST_F(Build, StraightTunnelProjectsExactly) {
+    shapeStraightTunnel(300);
+    buildTunnel(0);
+    ASSERT_EQ(tunnel.visibleRings, 128) << "nested rectangles never empty the clip";
+    EXPECT_EQ(tunnel.lastShapedRing, 300) << "no ring is shaped twice";
+    const OutlinePoint* base = tunnel.outlines[0];
+    for (int j = 0; j < 128; ++j) {
+        const RingRecord& ring = tunnel.rings[j];
+        expectVec(ring.center, 0, 8.0f * (j + 1), 0, 1);
+        expectVec(ring.side, 1, 0, 0, 1);
+        expectVec(ring.up, 0, 0, 1, 1);
+        EXPECT_EQ(tunnel.ringDepth[j], float(j + 1));
+        const double depth = 8.0 * (j + 1);
+        for (int k = 0; k <= 64; ++k) {
+            const ScreenVertex& v = tunnel.screenVertices[j][k];
+            const OutlinePoint& o = base[k & 63];
+            EXPECT_EQ(bitsOf(v.x), bitsOf(static_cast<float>(2.0 * o.x / depth)));
+            EXPECT_EQ(bitsOf(v.y), bitsOf(static_cast<float>(-(o.y * 2.0 / depth))));
+            EXPECT_EQ(v.s, static_cast<float>(k / 64.0));
+            EXPECT_EQ(v.t, static_cast<float>(j / 64.0));
+        }
+    }
+}
+
+TEST_F(Build, RowsCloseOnThemselvesAndTextureFollowsRingNumber) {
+    buildTunnel(256 * 190);  // rings 190 onward; ring 200 at position 10
+    ASSERT_GT(tunnel.visibleRings, 10);
+    for (int j = 0; j < tunnel.visibleRings; ++j) {
+        const ScreenVertex& first = tunnel.screenVertices[j][0];
+        const ScreenVertex& last = tunnel.screenVertices[j][64];
+        EXPECT_EQ(bitsOf(last.x), bitsOf(first.x));
+        EXPECT_EQ(bitsOf(last.y), bitsOf(first.y));
+        EXPECT_EQ(first.s, 0.0f);
+        EXPECT_EQ(last.s, 1.0f);
+        EXPECT_EQ(last.t, first.t);
+    }
+    EXPECT_EQ(tunnel.screenVertices[10][0].t, 3.125f);
+
+    freshJourney();
+    buildTunnel(256 * 60);  // ring 64 at position 4
+    ASSERT_GT(tunnel.visibleRings, 4);
+    EXPECT_EQ(tunnel.screenVertices[4][17].t, 1.0f);
+}
+
+TEST_F(Build, NeighbouringTravelValuesGiveNearlyTheSameGeometry) {
+    for (int32_t n : {3, 40, 77, 300}) {
+        freshJourney();
+        buildTunnel(256 * (n + 1));
+        std::vector<RingRecord> later;
+        for (int j = 0; j < tunnel.visibleRings; ++j) later.push_back(ringAt(256 * (n + 1), j));
+        const int laterVisible = tunnel.visibleRings;
+
+        freshJourney();
+        buildTunnel(256 * n + 255);
+        const int earlierVisible = tunnel.visibleRings;
+        EXPECT_NEAR(ringAt(256 * n + 255, 0).center.y, 1.0 / 32, 1e-6);
+        const int common = std::min(earlierVisible - 1, laterVisible);
+        ASSERT_GT(common, 10);
+        for (int j = 0; j < std::min(common, 20); ++j) {
+            const RingRecord& a = ringAt(256 * n + 255, j + 1);
+            const RingRecord& b = later[j];
+            EXPECT_NEAR(a.center.x, b.center.x, 0.05 * (j + 1)) << "n " << n << " j " << j;
+            EXPECT_NEAR(a.center.y, b.center.y, 0.05 * (j + 1));
+            EXPECT_NEAR(a.center.z, b.center.z, 0.05 * (j + 1));
+            EXPECT_NEAR(dot(a.side, b.side), 1.0, 1e-3);
+        }
+    }
+}
+
+TEST_F(Build, RingsBehindTheEyeProjectWithDepthOneTenth) {
+    // A sharp first turn swings ring 1 across the eye plane.
+    shapeStraightTunnel(3);
+    tunnel.rings[0].turn[0] = 1.5707964f;
+    buildTunnel(0);
+    ASSERT_GE(tunnel.visibleRings, 2);
+    const RingRecord& ring = tunnel.rings[1];
+    int clamped = 0;
+    for (int k = 0; k < 64; ++k) {
+        const OutlinePoint& o = tunnel.outlines[2][k];
+        const double Y = (double(ring.up.y) * o.y + double(ring.side.y) * o.x) + ring.center.y;
+        if (Y > 0)
+            continue;
+        ++clamped;
+        const float X = static_cast<float>((double(ring.up.x) * o.y + double(ring.side.x) * o.x) +
+                                           ring.center.x);
+        const float Z = static_cast<float>((double(ring.up.z) * o.y + double(ring.side.z) * o.x) +
+                                           ring.center.z);
+        const ScreenVertex& v = tunnel.screenVertices[1][k];
+        EXPECT_EQ(bitsOf(v.x), bitsOf(static_cast<float>(2.0 * X / double(0.1f))));
+        EXPECT_EQ(bitsOf(v.y), bitsOf(static_cast<float>(-(Z * 2.0 / double(0.1f)))));
+    }
+    EXPECT_GT(clamped, 10);
+}
+
+TEST_F(Build, QuitJourneyShrinksToNothingAndShapesNoMore) {
+    buildTunnel(0);
+    buildTunnel(256 * 50);
+    const int32_t last = tunnel.lastShapedRing;
+    tunnel.quitRequested = 1;
+    int32_t previous = tunnel.visibleRings;
+    for (int32_t travel = 256 * 50; travel <= 256 * (last + 2); travel += 97) {
+        buildTunnel(travel);
+        EXPECT_EQ(tunnel.lastShapedRing, last);
+        EXPECT_LE(tunnel.visibleRings, last - (travel >> 8) + 1);
+        EXPECT_LE(tunnel.visibleRings, previous + 0) << "never grows after quitting";
+        previous = tunnel.visibleRings;
+    }
+    EXPECT_EQ(tunnel.visibleRings, 0);
+
+    // Nothing is projected once no ring is left.
+    tunnel.ringDepth[0] = 123.0f;
+    tunnel.screenVertices[0][0].x = 456.0f;
+    buildTunnel(256 * (last + 5));
+    EXPECT_EQ(tunnel.visibleRings, 0);
+    EXPECT_EQ(tunnel.ringDepth[0], 123.0f);
+    EXPECT_EQ(tunnel.screenVertices[0][0].x, 456.0f);
+}
+
+TEST_F(Build, QuitWithTenRingsAheadBuildsAtMostEleven) {
+    shapeStraightTunnel(10);
+    tunnel.quitRequested = 1;
+    buildTunnel(0);
+    EXPECT_EQ(tunnel.visibleRings, 11);
+    EXPECT_EQ(tunnel.lastShapedRing, 10);
+}
+
+TEST_F(Build, PulseToggleOnlyAffectsRingsShapedAfterwards) {
+    buildTunnel(0);
+    const int32_t shapedBefore = tunnel.lastShapedRing;
+    std::vector<float> radii;
+    for (int n = 0; n <= shapedBefore; ++n) radii.push_back(tunnel.rings[n].radius);
+    tunnel.pulse = 1;
+    buildTunnel(256 * 3);
+    for (int n = 3; n <= shapedBefore; ++n) {
+        EXPECT_EQ(tunnel.rings[n].radius, radii[n]) << "ring " << n;
+    }
+    for (int n = shapedBefore + 1; n <= tunnel.lastShapedRing; ++n) {
+        EXPECT_EQ(tunnel.rings[n & 127].radius, 25.0f * ringScale(n, 1)) << "ring " << n;
+    }
+}
+
+// Random journeys with random pulse toggles: the walk's invariants hold on
+// every frame.
+TEST_F(Build, RandomJourneysKeepTheirInvariants) {
+    std::mt19937 random(2024);
+    for (int journey = 0; journey < 12; ++journey) {
+        freshJourney();
+        std::vector<float> radiusOfRing(40000, -1.0f);
+        int32_t travel = std::uniform_int_distribution<int32_t>(0, 5000)(random);
+        for (int frame = 0; frame < 300; ++frame) {
+            if (random() % 17 == 0)
+                tunnel.pulse ^= 1;
+            const int32_t previousLast = tunnel.lastShapedRing;
+            buildTunnel(travel);
+            const int32_t base = travel >> 8;
+            const int32_t visible = tunnel.visibleRings;
+            ASSERT_GE(visible, 1);
+            ASSERT_LE(visible, 128);
+            EXPECT_EQ(tunnel.lastShapedRing, std::max(previousLast, base + visible - 1));
+
+            ScreenRect clip;
+            rectSetUnbounded(clip);
+            for (int j = 0; j < visible; ++j) {
+                EXPECT_FALSE(rectIsEmpty(clip)) << "the walk went on past an empty clip";
+                const int32_t n = base + j;
+                const RingRecord& ring = tunnel.rings[n & 127];
+                EXPECT_NEAR(length(ring.side), 1.0, 1e-5);
+                EXPECT_NEAR(length(ring.up), 1.0, 1e-5);
+                EXPECT_NEAR(dot(ring.side, ring.up), 0.0, 1e-5);
+                EXPECT_EQ(ring.side.w, 1.0f);
+                // Shaped once: the radius chosen at first reach never changes.
+                if (radiusOfRing[n] < 0)
+                    radiusOfRing[n] = ring.radius;
+                EXPECT_EQ(ring.radius, radiusOfRing[n]) << "ring " << n << " reshaped";
+                for (int k = 0; k <= 64; ++k) {
+                    ASSERT_TRUE(finite(tunnel.screenVertices[j][k]));
+                }
+                ScreenRect bounds;
+                ringScreenBounds(n & 127, bounds);
+                rectIntersect(clip, bounds);
+            }
+            if (visible < 128) {
+                EXPECT_TRUE(rectIsEmpty(clip)) << "the walk stopped early";
+            }
+            travel += std::uniform_int_distribution<int32_t>(0, 2000)(random);
+        }
+    }
+}

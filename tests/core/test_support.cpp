@@ -1,0 +1,34 @@
+#include "test_support.h"
+
+#include <cstring>
+
+#include "outline.h"
+#include "tunnel_state.h"
+
+void freshJourney() {
+    resetTunnelState();
+    startJourney();
+}
+
+uint32_t bitsOf(float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+float floatFromBits(uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+void shapeStraightTunnel(int32_t last) {
+    for (int32_t n = 0; n <= last; ++n) {
+        const int32_t slot = n & (kMaxRings - 1);
+        shapeRing(slot, n, 1.0f);
+        tunnel.rings[slot].turn[0] = 0.0f;
+        tunnel.rings[slot].turn[1] = 0.0f;
+        tunnel.rings[slot].turn[2] = 0.0f;
+    }
+    tunnel.lastShapedRing = last;
+}

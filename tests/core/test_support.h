@@ -1,0 +1,14 @@
+// Shared helpers of the tunnel tests.
+#pragma once
+
+#include <cstdint>
+
+// The state scene setup leaves: speed 8000, travel 0, base circle built.
+void freshJourney();
+
+uint32_t bitsOf(float value);
+float floatFromBits(uint32_t bits);
+
+// Pre-shapes rings 0..last (at scale 1) with every turn angle zero, so the
+// tunnel runs straight ahead.
+void shapeStraightTunnel(int32_t last);

@@ -1,0 +1,463 @@
+#!/usr/bin/env python3
+"""Checks the embedded resources: the generated tile bitmap and icon, and the
+resource script as compiled by windres."""
+
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+
+REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+RESOURCES = os.path.join(REPO, "resources")
+GENERATOR = os.path.join(REPO, "tools", "make_resources.py")
+BMP_PATH = os.path.join(RESOURCES, "tunnel.bmp")
+ICO_PATH = os.path.join(RESOURCES, "main.ico")
+RC_PATH = os.path.join(RESOURCES, "ringvoyage.rc")
+
+GERMAN = 1031
+RT_ICON, RT_BITMAP, RT_ACCELERATOR, RT_GROUP_ICON, RT_VERSION = 3, 2, 9, 14, 16
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def luminance(rgb):
+    r, g, b = rgb
+    return 0.299 * r + 0.587 * g + 0.114 * b
+
+
+def near(rgb, target, tolerance):
+    return all(abs(a - b) <= tolerance for a, b in zip(rgb, target))
+
+
+# --- parsers ----------------------------------------------------------------
+
+def parse_bmp(data):
+    """Header fields and pixels[row][col] as (R, G, B), rows in storage order."""
+    magic, file_size, res1, res2, offset = struct.unpack_from("<2sIHHI", data, 0)
+    (size, width, height, planes, bpp, compression, image_size,
+     xres, yres, used, important) = struct.unpack_from("<IiiHHIIiiII", data, 14)
+    header = dict(magic=magic, file_size=file_size, reserved=(res1, res2),
+                  offset=offset, size=size, width=width, height=height,
+                  planes=planes, bpp=bpp, compression=compression,
+                  image_size=image_size, xres=xres, yres=yres, used=used,
+                  important=important)
+    stride = (width * 3 + 3) & ~3
+    pixels = []
+    for row in range(abs(height)):
+        base = offset + row * stride
+        line = []
+        for col in range(width):
+            b, g, r = data[base + col * 3: base + col * 3 + 3]
+            line.append((r, g, b))
+        pixels.append(line)
+    return header, pixels
+
+
+def parse_ico(data):
+    reserved, kind, count = struct.unpack_from("<HHH", data, 0)
+    entries = []
+    for i in range(count):
+        w, h, colours, res, planes, bpp, size, offset = struct.unpack_from(
+            "<BBBBHHII", data, 6 + 16 * i)
+        entries.append(dict(width=w, height=h, colours=colours, reserved=res,
+                            planes=planes, bpp=bpp, size=size, offset=offset))
+    return dict(reserved=reserved, kind=kind, count=count, entries=entries)
+
+
+def decode_icon_image(dib):
+    """(header, palette, rows top-down of (R, G, B), AND mask rows top-down)."""
+    (size, width, height, planes, bpp, compression, image_size,
+     _x, _y, used, _important) = struct.unpack_from("<IiiHHIIiiII", dib, 0)
+    header = dict(size=size, width=width, height=height, planes=planes,
+                  bpp=bpp, compression=compression, image_size=image_size,
+                  used=used)
+    entries = used or (1 << bpp)
+    palette = []
+    for i in range(entries):
+        b, g, r, _ = dib[size + 4 * i: size + 4 * i + 4]
+        palette.append((r, g, b))
+    rows = height // 2
+    xor_at = size + 4 * entries
+    xor_stride = (width * bpp + 31) // 32 * 4
+    and_at = xor_at + xor_stride * rows
+    and_stride = (width + 31) // 32 * 4
+    image = []
+    mask = []
+    for row in range(rows):
+        line = dib[xor_at + row * xor_stride: xor_at + row * xor_stride + width]
+        image.append([palette[i] for i in line])
+        bits = dib[and_at + row * and_stride: and_at + (row + 1) * and_stride]
+        mask.append([(bits[x // 8] >> (7 - x % 8)) & 1 for x in range(width)])
+    image.reverse()
+    mask.reverse()
+    end = and_at + and_stride * rows
+    return header, palette, image, mask, end
+
+
+def parse_res(data):
+    """Entries of a .res file as {(type, name): (language, bytes)}."""
+
+    def ident(pos):
+        if struct.unpack_from("<H", data, pos)[0] == 0xFFFF:
+            return struct.unpack_from("<H", data, pos + 2)[0], pos + 4
+        end = pos
+        while struct.unpack_from("<H", data, end)[0] != 0:
+            end += 2
+        return data[pos:end].decode("utf-16-le"), end + 2
+
+    entries = {}
+    pos = 0
+    while pos < len(data):
+        data_size, header_size = struct.unpack_from("<II", data, pos)
+        kind, p = ident(pos + 8)
+        name, p = ident(p)
+        p = (p + 3) & ~3
+        _version, _flags, language = struct.unpack_from("<IHH", data, p)
+        body = data[pos + header_size: pos + header_size + data_size]
+        if not (kind == 0 and name == 0 and data_size == 0):
+            entries[(kind, name)] = (language, body)
+        pos = (pos + header_size + data_size + 3) & ~3
+    return entries
+
+
+def parse_version_node(data, pos=0):
+    """One VS_VERSIONINFO-style node: (key, value, children, end)."""
+    length, value_length, is_text = struct.unpack_from("<HHH", data, pos)
+    end = pos + length
+    p = pos + 6
+    key_end = p
+    while struct.unpack_from("<H", data, key_end)[0] != 0:
+        key_end += 2
+    key = data[p:key_end].decode("utf-16-le")
+    p = (key_end + 2 + 3) & ~3
+    if is_text:
+        raw = data[p:p + value_length * 2]
+        value = raw.decode("utf-16-le").rstrip("\0")
+        p += value_length * 2
+    else:
+        value = data[p:p + value_length]
+        p += value_length
+    children = []
+    p = (p + 3) & ~3
+    while p < end:
+        child = parse_version_node(data, p)
+        children.append(child)
+        p = (child[3] + 3) & ~3
+    return key, value, children, end
+
+
+# --- tests --------------------------------------------------------------------
+
+class GeneratorTest(unittest.TestCase):
+    def test_committed_images_are_reproduced_byte_for_byte(self):
+        with tempfile.TemporaryDirectory() as out:
+            subprocess.run([sys.executable, GENERATOR, out], check=True)
+            for name in ("tunnel.bmp", "main.ico"):
+                with self.subTest(name=name):
+                    self.assertEqual(read(os.path.join(out, name)),
+                                     read(os.path.join(RESOURCES, name)),
+                                     name + " differs from the generator's output")
+
+    def test_rejects_extra_arguments(self):
+        result = subprocess.run([sys.executable, GENERATOR, "a", "b"],
+                                capture_output=True)
+        self.assertEqual(result.returncode, 2)
+
+
+GROUT_LINES = (0, 16, 32, 48)
+BAND_LINES = (15, 31, 47, 63)
+
+
+class TileBitmapTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.data = read(BMP_PATH)
+        cls.header, cls.pixels = parse_bmp(cls.data)
+
+    def kind(self, row, col):
+        if row in GROUT_LINES or col in GROUT_LINES:
+            return "grout"
+        if row in BAND_LINES or col in BAND_LINES:
+            return "band"
+        return "face"
+
+    def test_headers(self):
+        h = self.header
+        self.assertEqual(h["magic"], b"BM")
+        self.assertEqual(h["file_size"], len(self.data))
+        self.assertEqual(h["file_size"], 14 + 40 + 12288)
+        self.assertEqual(h["reserved"], (0, 0))
+        self.assertEqual(h["offset"], 54, "pixels must follow the header: no colour table")
+        self.assertEqual((h["size"], h["width"], h["height"]), (40, 64, 64))
+        self.assertEqual((h["planes"], h["bpp"], h["compression"]), (1, 24, 0))
+        self.assertEqual(h["image_size"], 12288)
+        self.assertEqual((h["xres"], h["yres"], h["used"], h["important"]),
+                         (0, 0, 0, 0))
+
+    def test_grout_lines(self):
+        for row in range(64):
+            for col in range(64):
+                if self.kind(row, col) != "grout":
+                    continue
+                if row == 0:
+                    target = (107, 90, 49)
+                elif col == 0:
+                    target = (99, 82, 49)
+                else:
+                    target = (90, 74, 41)
+                rgb = self.pixels[row][col]
+                self.assertTrue(near(rgb, target, 10),
+                                "grout at row %d col %d is %r" % (row, col, rgb))
+
+    def test_grout_row0_and_column0_are_lighter_than_other_grout(self):
+        def mean_lum(cells):
+            return sum(luminance(self.pixels[r][c]) for r, c in cells) / len(cells)
+        inner = mean_lum([(r, c) for r in (16, 32, 48) for c in range(1, 64)])
+        row0 = mean_lum([(0, c) for c in range(1, 64)])
+        col0 = mean_lum([(r, 0) for r in range(1, 64)])
+        self.assertGreater(row0, col0)
+        self.assertGreater(col0, inner)
+
+    def test_olive_bands(self):
+        for row in range(64):
+            for col in range(64):
+                if self.kind(row, col) == "band":
+                    rgb = self.pixels[row][col]
+                    self.assertTrue(near(rgb, (130, 116, 74), 10),
+                                    "band at row %d col %d is %r" % (row, col, rgb))
+
+    def face_pixels(self):
+        return [self.pixels[r][c] for r in range(64) for c in range(64)
+                if self.kind(r, c) == "face"]
+
+    def test_faces_in_range_and_average(self):
+        faces = self.face_pixels()
+        self.assertEqual(len(faces), 16 * 14 * 14)
+        lo, hi = (156, 148, 90), (214, 206, 140)
+        inside = sum(all(l <= v <= h for v, l, h in zip(p, lo, hi)) for p in faces)
+        self.assertGreaterEqual(inside / len(faces), 0.95)
+        for p in faces:
+            self.assertTrue(all(l - 8 <= v <= h + 8 for v, l, h in zip(p, lo, hi)),
+                            "face pixel %r far outside the tile colours" % (p,))
+            self.assertTrue(p[0] > p[2] + 30 and p[1] > p[2] + 30,
+                            "face pixel %r is not yellow-green" % (p,))
+        mean = [sum(p[i] for p in faces) / len(faces) for i in range(3)]
+        for got, want in zip(mean, (183, 178, 113)):
+            self.assertAlmostEqual(got, want, delta=4)
+
+    def test_faces_are_mottled_with_soft_patches(self):
+        lum = [[luminance(p) for p in line] for line in self.pixels]
+        faces = [lum[r][c] for r in range(64) for c in range(64)
+                 if self.kind(r, c) == "face"]
+        mean = sum(faces) / len(faces)
+        std = (sum((v - mean) ** 2 for v in faces) / len(faces)) ** 0.5
+        self.assertGreater(std, 6.0, "faces are too flat to look mottled")
+        steps = [abs(lum[r][c + 1] - lum[r][c]) for r in range(64) for c in range(63)
+                 if self.kind(r, c) == "face" and self.kind(r, c + 1) == "face"]
+        # Independent noise would give about 1.1 std per step; soft patches
+        # change slowly from pixel to pixel.
+        self.assertLess(sum(steps) / len(steps), 0.6 * std)
+        tiles = {tuple(tuple(self.pixels[r][c] for c in range(tc + 1, tc + 15))
+                       for r in range(tr + 1, tr + 15))
+                 for tr in GROUT_LINES for tc in GROUT_LINES}
+        self.assertEqual(len(tiles), 16, "tile faces should not be copies of each other")
+
+    def test_structure_is_darker_than_faces(self):
+        faces = self.face_pixels()
+        darkest_face = min(luminance(p) for p in faces)
+        bands = [self.pixels[r][c] for r in range(64) for c in range(64)
+                 if self.kind(r, c) == "band"]
+        grout = [self.pixels[r][c] for r in range(64) for c in range(64)
+                 if self.kind(r, c) == "grout"]
+        self.assertLess(max(luminance(p) for p in bands), darkest_face)
+        self.assertLess(max(luminance(p) for p in grout), min(luminance(p) for p in bands))
+
+    def test_tiles_seamlessly_under_repeat(self):
+        # Wrapping from the last column/row to the first must look like any
+        # band-to-grout step inside the picture.
+        for i in range(64):
+            for a, b in ((self.kind(i, 63), self.kind(i, 0)),
+                         (self.kind(63, i), self.kind(0, i))):
+                self.assertIn(a, ("band", "grout"))
+                self.assertEqual(b, "grout")
+        for line in range(1, 64):
+            if line in GROUT_LINES:
+                continue
+            self.assertEqual(self.kind(line, 63), self.kind(line, 15))
+        # Colour check of the wrap seam itself, not just the classification.
+        for i in range(1, 64):
+            if i in GROUT_LINES or i in BAND_LINES:
+                continue
+            self.assertTrue(near(self.pixels[i][63], (130, 116, 74), 10))
+            self.assertTrue(near(self.pixels[i][0], (99, 82, 49), 10))
+            self.assertTrue(near(self.pixels[63][i], (130, 116, 74), 10))
+            self.assertTrue(near(self.pixels[0][i], (107, 90, 49), 10))
+
+
+class IconTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.data = read(ICO_PATH)
+        cls.directory = parse_ico(cls.data)
+
+    def test_directory_has_one_32x32_256_colour_entry(self):
+        d = self.directory
+        self.assertEqual((d["reserved"], d["kind"], d["count"]), (0, 1, 1))
+        e = d["entries"][0]
+        self.assertEqual((e["width"], e["height"]), (32, 32))
+        self.assertEqual(e["colours"], 0, "256 colours are written as 0")
+        self.assertEqual(e["reserved"], 0)
+        self.assertEqual((e["planes"], e["bpp"]), (1, 8))
+        self.assertEqual(e["offset"], 6 + 16)
+        self.assertEqual(e["offset"] + e["size"], len(self.data))
+
+    def image(self):
+        e = self.directory["entries"][0]
+        return decode_icon_image(self.data[e["offset"]:e["offset"] + e["size"]])
+
+    def test_image_layout(self):
+        e = self.directory["entries"][0]
+        header, palette, image, mask, end = self.image()
+        self.assertEqual(header["size"], 40)
+        self.assertEqual((header["width"], header["height"]), (32, 64),
+                         "icon DIBs count the colour and mask rows together")
+        self.assertEqual((header["planes"], header["bpp"], header["compression"]),
+                         (1, 8, 0))
+        self.assertIn(header["used"], (0, 256))
+        self.assertEqual(len(palette), 256)
+        self.assertEqual(end, e["size"], "colour table, pixels and AND mask fill the image")
+        self.assertEqual(header["image_size"], 32 * 32 + 32 * 4)
+        self.assertEqual(len(image), 32)
+        self.assertTrue(all(bit == 0 for line in mask for bit in line),
+                        "the square tunnel view is opaque everywhere")
+
+    def test_shows_a_tunnel_with_a_dark_opening(self):
+        _, _, image, _, _ = self.image()
+        lum = [[luminance(p) for p in line] for line in image]
+        centre = [lum[y][x] for y in range(12, 20) for x in range(12, 20)]
+        rim = [lum[y][x] for y in range(32) for x in range(32)
+               if min(x, y, 31 - x, 31 - y) < 3]
+        self.assertLess(sum(centre) / len(centre), 0.5 * sum(rim) / len(rim))
+        darkest = min((lum[y][x], x, y) for y in range(32) for x in range(32))
+        self.assertLess(darkest[0], 40)
+        self.assertTrue(8 <= darkest[1] <= 23 and 8 <= darkest[2] <= 23,
+                        "the opening should be in the middle, found at %r" % (darkest[1:],))
+        wall = [image[y][x] for y in range(32) for x in range(32)
+                if min(x, y, 31 - x, 31 - y) < 3]
+        yellow_green = [p for p in wall if p[0] > p[2] + 40 and p[1] > p[2] + 40]
+        self.assertGreater(len(yellow_green), len(wall) // 2, "the wall should be yellow-green")
+        # Grout lines cross the near wall: its brightness must vary strongly.
+        self.assertGreater(max(rim) - min(rim), 60)
+
+
+def find_tool(env_name, program):
+    explicit = os.environ.get(env_name)
+    if explicit and os.path.isabs(explicit) and os.access(explicit, os.X_OK):
+        return explicit
+    return shutil.which(explicit or program)
+
+
+WINDRES = find_tool("RINGVOYAGE_WINDRES", "i686-w64-mingw32-windres")
+
+
+@unittest.skipUnless(WINDRES, "i686-w64-mingw32-windres not available")
+class ResourceScriptTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        res = os.path.join(cls.tmp.name, "ringvoyage.res")
+        # Run from elsewhere: file names in the script must resolve against
+        # the script's own folder.
+        subprocess.run([WINDRES, RC_PATH, "-O", "res", "-o", res],
+                       check=True, cwd=cls.tmp.name)
+        cls.entries = parse_res(read(res))
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def entry(self, kind, name):
+        self.assertIn((kind, name), self.entries)
+        language, body = self.entries[(kind, name)]
+        self.assertEqual(language, GERMAN, "resource %r/%r is not German" % (kind, name))
+        return body
+
+    def test_compiles_to_coff(self):
+        obj = os.path.join(self.tmp.name, "ringvoyage.o")
+        subprocess.run([WINDRES, RC_PATH, "-O", "coff", "-o", obj],
+                       check=True, cwd=self.tmp.name)
+        self.assertGreater(os.path.getsize(obj), 12288)
+
+    def test_exactly_the_expected_resources(self):
+        icons = [k for k in self.entries if k[0] == RT_ICON]
+        self.assertEqual(len(icons), 1)
+        self.assertEqual(set(self.entries), {(RT_BITMAP, 104), (RT_GROUP_ICON, 128),
+                                             (RT_ACCELERATOR, 103), (RT_VERSION, 1),
+                                             icons[0]})
+        for key, (language, _) in self.entries.items():
+            self.assertEqual(language, GERMAN, key)
+
+    def test_bitmap_is_the_tile_without_file_header(self):
+        self.assertEqual(self.entry(RT_BITMAP, 104), read(BMP_PATH)[14:])
+
+    def test_icon_group_points_at_the_icon_image(self):
+        group = self.entry(RT_GROUP_ICON, 128)
+        reserved, kind, count = struct.unpack_from("<HHH", group, 0)
+        self.assertEqual((reserved, kind, count), (0, 1, 1))
+        w, h, colours, _, planes, bpp, size, icon_id = struct.unpack_from(
+            "<BBBBHHIH", group, 6)
+        self.assertEqual((w, h, colours, planes, bpp), (32, 32, 0, 1, 8))
+        ico = read(ICO_PATH)
+        e = parse_ico(ico)["entries"][0]
+        image = self.entry(RT_ICON, icon_id)
+        self.assertEqual(size, len(image))
+        self.assertEqual(image, ico[e["offset"]:e["offset"] + e["size"]])
+
+    def test_accelerator_f11_toggles_fullscreen(self):
+        table = self.entry(RT_ACCELERATOR, 103)
+        self.assertEqual(len(table), 8, "exactly one entry")
+        flags, key, command, _pad = struct.unpack("<HHHH", table)
+        FVIRTKEY, FNOINVERT, LAST = 0x01, 0x02, 0x80
+        self.assertEqual(flags, FVIRTKEY | FNOINVERT | LAST)
+        self.assertEqual(key, 0x7A)  # VK_F11
+        self.assertEqual(command, 40001)  # ID_FULLSCREEN
+
+    def test_version_record(self):
+        body = self.entry(RT_VERSION, 1)
+        key, fixed, children, end = parse_version_node(body)
+        self.assertEqual(key, "VS_VERSION_INFO")
+        self.assertEqual(end, len(body))
+        self.assertEqual(len(fixed), 52)
+        signature, _struct_version, file_ms, file_ls, prod_ms, prod_ls = \
+            struct.unpack_from("<6I", fixed, 0)
+        self.assertEqual(signature, 0xFEEF04BD)
+        self.assertEqual((file_ms, file_ls), (0x00010000, 0x00030001))
+        self.assertEqual((prod_ms, prod_ls), (0x00010000, 0x00030001))
+        file_type = struct.unpack_from("<I", fixed, 36)[0]
+        self.assertEqual(file_type, 1, "VFT_APP")
+
+        blocks = {child[0]: child for child in children}
+        self.assertEqual(set(blocks), {"StringFileInfo", "VarFileInfo"})
+        tables = blocks["StringFileInfo"][2]
+        self.assertEqual([t[0] for t in tables], ["040704B0"])
+        strings = {s[0]: s[1] for s in tables[0][2]}
+        self.assertEqual(strings["ProductName"], "Ringvoyage")
+        self.assertEqual(strings["FileDescription"], "Ringvoyage")
+        self.assertEqual(strings["FileVersion"], "1.0.3.1")
+        self.assertEqual(strings["ProductVersion"], "1.0.3.1")
+        self.assertEqual(strings["OriginalFilename"], "Ringvoyage.exe")
+        for field in ("CompanyName", "InternalName", "LegalCopyright"):
+            self.assertTrue(strings.get(field), field + " is empty")
+        translation = blocks["VarFileInfo"][2]
+        self.assertEqual([t[0] for t in translation], ["Translation"])
+        self.assertEqual(translation[0][1], struct.pack("<HH", 0x407, 1200))
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,92 @@
+// Cost of building one frame of the tunnel: steady state (every ring already
+// shaped) on a straight and on a typical curving stretch, and a first frame
+// that shapes every ring it reaches. Allocations during the builds are
+// counted and reported; they must be zero.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "build.h"
+#include "outline.h"
+#include "tunnel_state.h"
+
+namespace {
+std::atomic<long> allocations{0};
+}
+
+// Counting replacement of the global allocator; GCC cannot tell that the
+// matching delete below is the replacement's own.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+#pragma GCC diagnostic pop
+
+namespace {
+
+void reportAllocations(benchmark::State& state, long before) {
+    state.counters["allocs"] = static_cast<double>(allocations - before);
+    state.counters["rings"] = tunnel.visibleRings;
+}
+
+void BM_SteadyStraight(benchmark::State& state) {
+    resetTunnelState();
+    startJourney();
+    for (int32_t n = 0; n < kMaxRings; ++n) {
+        shapeRing(n, n, 1.0f);
+        tunnel.rings[n].turn[0] = tunnel.rings[n].turn[1] = tunnel.rings[n].turn[2] = 0.0f;
+    }
+    tunnel.lastShapedRing = kMaxRings - 1;
+    const long before = allocations;
+    for (auto _ : state) {
+        buildTunnel(0);
+        benchmark::DoNotOptimize(tunnel.screenVertices);
+    }
+    reportAllocations(state, before);
+}
+BENCHMARK(BM_SteadyStraight);
+
+// Walks a real journey a few seconds in, then rebuilds the same frame.
+void BM_SteadyCurving(benchmark::State& state) {
+    resetTunnelState();
+    startJourney();
+    const int32_t travel = static_cast<int32_t>(state.range(0));
+    for (int32_t t = 0; t <= travel; t += 128) buildTunnel(t);
+    const long before = allocations;
+    for (auto _ : state) {
+        buildTunnel(travel);
+        benchmark::DoNotOptimize(tunnel.screenVertices);
+    }
+    reportAllocations(state, before);
+}
+BENCHMARK(BM_SteadyCurving)->Arg(8000 * 3)->Arg(8000 * 20)->Arg(256 * 45);
+
+// Every ring reached is shaped again, as on the very first frame.
+void BM_FirstFrame(benchmark::State& state) {
+    resetTunnelState();
+    startJourney();
+    const long before = allocations;
+    for (auto _ : state) {
+        tunnel.lastShapedRing = -1;
+        buildTunnel(0);
+        benchmark::DoNotOptimize(tunnel.screenVertices);
+    }
+    reportAllocations(state, before);
+}
+BENCHMARK(BM_FirstFrame);
+
+}  // namespace
+
+BENCHMARK_MAIN();
