@@ -27,21 +27,29 @@ ringvoyage_start_xvfb() {
 
 ringvoyage_init_prefix() {
   mkdir -p "$RINGVOYAGE_WINE_ROOT"
+  # Wine's server and helper processes outlive this call: they must not
+  # inherit the lock descriptor (it would stay held) or our output pipes
+  # (CTest would wait for their end of file).
   (
     flock 9
     if [ ! -f "$WINEPREFIX/.ringvoyage-ready" ]; then
-      wineserver -p >/dev/null 2>&1 || true
-      wineboot -i >/dev/null 2>&1 </dev/null
+      wineserver -p >/dev/null 2>&1 </dev/null 9>&- || true
+      wineboot -i >/dev/null 2>&1 </dev/null 9>&-
       # Without a window manager, hiding or destroying a managed window waits 2 s.
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+        >/dev/null 2>&1 </dev/null 9>&-
       # A crashing program must fail its test, not hang on a dialog.
-      wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
+      wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        >/dev/null 2>&1 </dev/null 9>&-
+      wine cmd /c exit >/dev/null 2>&1 </dev/null 9>&- || true
       touch "$WINEPREFIX/.ringvoyage-ready"
     fi
-    # Persistent server and a warm start; helpers must not hold our stderr open.
-    wineserver -p >/dev/null 2>&1 </dev/null || true
-    wine cmd /c exit >/dev/null 2>&1 </dev/null || true
   ) 9>"$RINGVOYAGE_WINE_ROOT/.wineprefix.lock"
+  # Keeps (or starts) one persistent server and its helper processes, so a
+  # test process does not pay Wine's start-up again. Both are quick no-ops
+  # when the server already runs.
+  wineserver -p >/dev/null 2>&1 </dev/null || true
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 ringvoyage_wine_setup() {

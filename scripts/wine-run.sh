@@ -6,7 +6,5 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 if [ -z "${DISPLAY:-}" ]; then
   ringvoyage_start_xvfb
 fi
-if [ ! -f "$WINEPREFIX/.ringvoyage-ready" ] || ! pgrep -u "$(id -u)" -x wineserver >/dev/null; then
-  ringvoyage_init_prefix
-fi
+ringvoyage_init_prefix
 exec wine "$@"

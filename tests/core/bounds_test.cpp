@@ -181,7 +181,7 @@ TEST_F(RingBounds, TiltedRingsAreBoundedTightly) {
 
         double minX = INFINITY, maxX = -INFINITY, minY = INFINITY, maxY = -INFINITY;
         for (int i = 0; i < 20000; ++i) {
-            const double t = i * (2 * M_PI / 20000);
+            const double t = i * (2 * 3.14159265358979323846 / 20000);
             const double px = center.x + radius * (side.x * std::sin(t) + up.x * std::cos(t));
             const double py = center.y + radius * (side.y * std::sin(t) + up.y * std::cos(t));
             const double pz = center.z + radius * (side.z * std::sin(t) + up.z * std::cos(t));
