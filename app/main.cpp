@@ -1,0 +1,80 @@
+// Program entry: the window, the scene and a message loop that never waits.
+#include <windows.h>
+
+#include "resource.h"
+#include "scene.h"
+#include "window.h"
+#include "window_state.h"
+
+namespace {
+
+void reportStartupFailure(HWND owner, const char* text) {
+    MessageBoxA(owner, text, "Error", MB_ICONERROR);
+}
+
+HICON loadMainIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
+void setWindowIcons(HWND window, HINSTANCE instance) {
+    HICON big = loadMainIcon(instance, SM_CXICON, SM_CYICON);
+    HICON small = loadMainIcon(instance, SM_CXSMICON, SM_CYSMICON);
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+}
+
+void startFrameClock() {
+    LARGE_INTEGER value = {};
+    QueryPerformanceFrequency(&value);
+    frameClock.frequency = value.QuadPart;
+    QueryPerformanceCounter(&value);
+    frameClock.start = value.QuadPart;
+}
+
+// Dispatches whatever is waiting and otherwise asks for the next frame.
+WPARAM runMessageLoop(HACCEL accelerators) {
+    MSG message = {};
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+    while (message.message != WM_QUIT) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (TranslateAcceleratorA(message.hwnd, accelerators, &message) == 0) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        } else {
+            InvalidateRect(windowState.mainWindow, nullptr, FALSE);
+        }
+    }
+    return message.wParam;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    windowState.running = 0;
+    if (!registerMainClass(instance)) {
+        reportStartupFailure(nullptr, "Failed to register the window class");
+        return 0;
+    }
+    HWND window = createMainWindow(instance);
+    if (window == nullptr) {
+        reportStartupFailure(nullptr, "Failed to create the window.");
+        return 0;
+    }
+    setWindowIcons(window, instance);
+    windowState.mainWindow = window;
+    ShowWindow(window, SW_SHOW);  // the caller's show command is ignored
+    UpdateWindow(window);
+    startFrameClock();
+    if (!initScene()) {
+        reportStartupFailure(window, "Failed to initialize 3D effect.");
+        return 0;
+    }
+    windowState.running = 1;
+    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCEL));
+    const WPARAM exitCode = runMessageLoop(accelerators);
+    windowState.running = 0;
+    return static_cast<int>(exitCode);
+}

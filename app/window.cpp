@@ -1,0 +1,245 @@
+#include "window.h"
+
+// Keep windows.h (from window.h) first: the GL headers need its definitions.
+#include <GL/gl.h>
+#include <shellapi.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <iterator>
+
+#include "controls.h"
+#include "frame.h"
+#include "fullscreen.h"
+#include "resource.h"
+#include "window_state.h"
+
+const char kHomePageQuery[] = "?page=Windows/Tools/Ringvoyage/1";
+const char kDonatePageQuery[] = "?seite=PayPal&Program=Ringvoyage";
+
+namespace {
+
+// The maker's site; the queries name the page.
+constexpr char kSiteAddress[] = "https://ringvoyage.example/";
+static_assert(sizeof kSiteAddress - 1 + sizeof "?seite=PayPal&Program=Ringvoyage" <=
+                  kPageAddressSize,
+              "a page address fits its buffer");
+static_assert(sizeof kSiteAddress - 1 + sizeof "?page=Windows/Tools/Ringvoyage/1" <=
+                  kPageAddressSize,
+              "a page address fits its buffer");
+
+constexpr DWORD kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
+static_assert(kClassStyle == 0x23, "class style");
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+static_assert(kWindowStyle == 0x06CF0000, "window style");
+constexpr int kStartWidth = 800;
+constexpr int kStartHeight = 600;
+
+constexpr DWORD kPixelFlags =
+    PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER | PFD_DEPTH_DONTCARE;
+static_assert(kPixelFlags == 0x20000025, "pixel format flags");
+static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "pixel format request size");
+
+constexpr int kDebugBufferSize = 1024;
+
+using SwapIntervalProc = BOOL(WINAPI*)(int interval);
+
+PIXELFORMATDESCRIPTOR pixelFormatRequest() {
+    PIXELFORMATDESCRIPTOR request = {};
+    request.nSize = sizeof request;
+    request.nVersion = 1;
+    request.dwFlags = kPixelFlags;
+    request.iPixelType = PFD_TYPE_RGBA;
+    request.cColorBits = 32;
+    request.cDepthBits = 32;
+    request.iLayerType = PFD_MAIN_PLANE;
+    return request;
+}
+
+void openWebPage(const char* query) {
+    char address[kPageAddressSize] = {};
+    buildPageAddress(address, query);
+    ShellExecuteA(nullptr, "open", address, nullptr, nullptr, SW_SHOW);
+}
+
+void openHomePage(HWND) {
+    openWebPage(kHomePageQuery);
+}
+void openDonatePage(HWND) {
+    openWebPage(kDonatePageQuery);
+}
+void fullscreenCommand(HWND) {
+    toggleFullscreen();
+}
+void fasterCommand(HWND) {
+    handleKey('+');
+}
+void slowerCommand(HWND) {
+    handleKey('-');
+}
+// WM_DESTROY rather than WM_CLOSE: the destroy handling ends the loop.
+void exitCommand(HWND window) {
+    PostMessageA(window, WM_DESTROY, 0, 0);
+}
+
+struct MenuCommand {
+    UINT id;                      // WM_COMMAND identifier
+    const char* text;             // menu item text
+    void (*action)(HWND window);  // what the command does
+};
+
+// In menu order.
+constexpr MenuCommand kCommands[] = {
+    {ID_HOMEPAGE, "Homepage", openHomePage},
+    {ID_DONATE, "Donate", openDonatePage},
+    {ID_FULLSCREEN, "Fullscreen\tF11", fullscreenCommand},
+    {ID_FASTER, "Faster\t[+]", fasterCommand},
+    {ID_SLOWER, "Slower\t[-]", slowerCommand},
+    {ID_EXIT, "Exit", exitCommand},
+};
+static_assert(std::size(kCommands) == 6, "six menu commands");
+
+void onCreate(HWND window) {
+    windowState.deviceContext = GetDC(window);
+    setupPixelFormat(windowState.deviceContext);
+    windowState.glContext = wglCreateContext(windowState.deviceContext);
+    buildMenu(window);
+    wglMakeCurrent(windowState.deviceContext, windowState.glContext);
+    setSwapInterval(0);  // frames must not wait for the vertical retrace
+}
+
+void onDestroy() {
+    wglMakeCurrent(windowState.deviceContext, nullptr);
+    wglDeleteContext(windowState.glContext);
+    PostQuitMessage(0);
+}
+
+void onSize(LPARAM lParam) {
+    windowState.clientWidth = static_cast<int32_t>(LOWORD(lParam));
+    windowState.clientHeight = static_cast<int32_t>(HIWORD(lParam));
+    resizeViewport(windowState.clientWidth, windowState.clientHeight);
+}
+
+// One animation frame per paint, only once the message loop runs; before
+// that the window is left invalid.
+void onPaint(HWND window) {
+    if (windowState.running != 1) {
+        return;
+    }
+    updateFrameClock();
+    renderFrame();
+    SwapBuffers(windowState.deviceContext);
+    ValidateRect(window, nullptr);
+}
+
+void onCommand(HWND window, UINT id) {
+    for (const MenuCommand& command : kCommands) {
+        if (command.id == id) {
+            command.action(window);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            onCreate(window);
+            return 0;
+        case WM_DESTROY:
+            onDestroy();
+            return 0;
+        case WM_SIZE:
+            onSize(lParam);
+            return 0;
+        case WM_PAINT:
+            onPaint(window);
+            return 0;
+        case WM_CHAR:
+            handleKey(static_cast<int32_t>(wParam));
+            return 0;
+        case WM_COMMAND:
+            onCommand(window, LOWORD(wParam));
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+bool registerMainClass(HINSTANCE instance) {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = kClassStyle;
+    windowClass.lpfnWndProc = mainWndProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.lpszClassName = kProgramTitle;
+    return RegisterClassExA(&windowClass) != 0;
+}
+
+HWND createMainWindow(HINSTANCE instance) {
+    return CreateWindowExA(0, kProgramTitle, kProgramTitle, kWindowStyle, CW_USEDEFAULT,
+                           CW_USEDEFAULT, kStartWidth, kStartHeight, nullptr, nullptr, instance,
+                           nullptr);
+}
+
+void setupPixelFormat(HDC deviceContext) {
+    const PIXELFORMATDESCRIPTOR request = pixelFormatRequest();
+    const int format = ChoosePixelFormat(deviceContext, &request);
+    debugPrintf("PixelFormat Selected: %d\nBPP: %d\n", format,
+                GetDeviceCaps(deviceContext, BITSPIXEL));
+    SetPixelFormat(deviceContext, format, &request);
+}
+
+int32_t setSwapInterval(int32_t interval) {
+    // Through a generic function pointer: PROC and the real signature differ.
+    const auto generic = reinterpret_cast<void (*)()>(wglGetProcAddress("wglSwapIntervalEXT"));
+    if (generic == nullptr) {
+        return 0;
+    }
+    reinterpret_cast<SwapIntervalProc>(generic)(interval);
+    return 1;
+}
+
+void resizeViewport(int32_t width, int32_t height) {
+    glViewport(0, 0, width, height == 0 ? 1 : height);
+}
+
+void buildMenu(HWND window) {
+    HMENU bar = CreateMenu();
+    HMENU popup = CreatePopupMenu();
+    for (const MenuCommand& command : kCommands) {
+        AppendMenuA(popup, MF_STRING, command.id, command.text);
+    }
+    AppendMenuA(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), "?");
+    SetMenu(window, bar);
+}
+
+void debugPrintf(const char* format, ...) {
+    char text[kDebugBufferSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    text[sizeof text - 1] = '\0';  // some C runtimes leave a cut text unterminated
+    OutputDebugStringA(text);
+}
+
+void updateFrameClock() {
+    LARGE_INTEGER counter = {};
+    QueryPerformanceCounter(&counter);
+    frameClock.now = counter.QuadPart;
+    const double seconds = frameClock.frequency > 0
+                               ? static_cast<double>(frameClock.now - frameClock.start) /
+                                     static_cast<double>(frameClock.frequency)
+                               : 0.0;
+    frameClock.delta = static_cast<float>(seconds - static_cast<double>(frameClock.time));
+    frameClock.time = static_cast<float>(seconds);
+}
+
+void buildPageAddress(char (&address)[kPageAddressSize], const char* query) {
+    lstrcatA(address, kSiteAddress);
+    lstrcatA(address, query);
+}

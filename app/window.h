@@ -1,0 +1,33 @@
+// The window procedure of the one window, its GL context, menu and helpers.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+constexpr int kPageAddressSize = 222;  // buffer for a web page's address
+extern const char kHomePageQuery[];
+extern const char kDonatePageQuery[];
+
+LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Registers the window class " Ringvoyage" with mainWndProc.
+bool registerMainClass(HINSTANCE instance);
+// Creates the 800 x 600 main window; its WM_CREATE makes the GL context current.
+HWND createMainWindow(HINSTANCE instance);
+
+// Chooses and sets the double-buffered RGBA pixel format; failures are ignored.
+void setupPixelFormat(HDC deviceContext);
+// 1 when wglSwapIntervalEXT exists (and was called), else 0.
+int32_t setSwapInterval(int32_t interval);
+// Viewport over the whole client area; a zero height counts as 1.
+void resizeViewport(int32_t width, int32_t height);
+// Menu bar with the one pop-up "?" of all commands.
+void buildMenu(HWND window);
+// printf to the debugger output, cut at 1023 characters.
+void debugPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Reads the counter and updates time and delta of the frame clock.
+void updateFrameClock();
+// The maker's site address followed by `query`, in a zero-filled buffer.
+void buildPageAddress(char (&address)[kPageAddressSize], const char* query);

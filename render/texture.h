@@ -1,0 +1,30 @@
+// Owner of the one OpenGL texture object the tunnel is drawn with.
+#pragma once
+
+#include <cstdint>
+
+class Texture {
+public:
+    Texture() = default;
+    ~Texture();
+    Texture(const Texture&) = delete;
+    Texture& operator=(const Texture&) = delete;
+
+    // A fresh texture object with the tunnel's sampling parameters, left
+    // bound; drops any texture held before. Labels are cut to 63 characters.
+    bool create(const char* label);
+    void release();
+    void bind();
+    // Uploads a 24-bit bitmap resource of this module with all mip levels.
+    // False when the resource is missing or not a 24-bit bitmap: the texture
+    // object then exists and is bound, but holds no image.
+    bool loadBitmap(int32_t resourceId);
+
+    char name[64] = {};   // label given at creation, zero-terminated
+    uint32_t handle = 0;  // GL texture name + 1; 0 while no texture is held
+    int32_t width = 0;    // width in pixels of the image last loaded
+    int32_t height = 0;   // height in pixels of the image last loaded
+};
+
+// The tile texture of the tunnel wall, released at program exit.
+extern Texture tunnelTexture;

@@ -1,0 +1,4 @@
+#include "window_state.h"
+
+WindowState windowState = {};
+FrameClock frameClock = {};

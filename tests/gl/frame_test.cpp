@@ -1,0 +1,325 @@
+// The frame renderer: readout, advance, end of journey and what reaches the
+// screen.
+#include "frame.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gl_window.h"
+#include "resource.h"
+#include "scene.h"
+#include "tunnel_state.h"
+#include "window_state.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+std::string windowTitle() {
+    char text[256] = {};
+    GetWindowTextA(testWindow(), text, sizeof text);
+    return text;
+}
+
+bool takeClose() {
+    MSG message = {};
+    return PeekMessageA(&message, testWindow(), WM_CLOSE, WM_CLOSE, PM_REMOVE) != 0;
+}
+
+// An image of the back buffer with lookups in screen units.
+struct Frame {
+    ClientSize size;
+    std::vector<uint8_t> rgb;
+
+    const uint8_t* at(double x, double y) const {
+        const double aspect = static_cast<double>(size.width) / size.height;
+        const double right = aspect > 4.0 / 3.0 ? aspect : 4.0 / 3.0;
+        const double top = aspect > 4.0 / 3.0 ? 1.0 : (4.0 / 3.0) / aspect;
+        const int px = static_cast<int>((x / right + 1.0) * 0.5 * size.width);
+        const int py = static_cast<int>((y / top + 1.0) * 0.5 * size.height);
+        return rgb.data() + (static_cast<size_t>(py) * size.width + px) * 3;
+    }
+};
+
+Frame grab(const ClientSize& size) {
+    return {size, readBackBuffer(size.width, size.height)};
+}
+
+int luminance(const uint8_t* p) {
+    return (p[0] * 3 + p[1] * 6 + p[2]) / 10;
+}
+
+// Ring at visible position j: a circle on screen, vertex 0 at the bottom,
+// 16 on the right, 32 at the top (counterclockwise), one texel everywhere.
+void placeRing(int j, double radius, float depth, float s, float t) {
+    tunnel.ringDepth[j] = depth;
+    for (int k = 0; k < kRingVertices; ++k) {
+        const double angle = (k & 63) * (2.0 * kPi / 64.0);
+        tunnel.screenVertices[j][k] = {static_cast<float>(radius * std::sin(angle)),
+                                       static_cast<float>(-radius * std::cos(angle)), s, t};
+    }
+}
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetProgramState();
+        client = useRealClientSize();
+        ASSERT_TRUE(initScene());
+        drainMessages();
+        SetWindowTextA(testWindow(), kProgramTitle);
+    }
+    void TearDown() override { drainMessages(); }
+
+    // Runs frames at travel 0 until the journey has been built, then returns
+    // the last ring shaped.
+    int32_t shapeSomeRings() {
+        renderFrame();
+        EXPECT_GT(tunnel.visibleRings, 1);
+        return tunnel.lastShapedRing;
+    }
+
+    ClientSize client = {};
+};
+
+TEST_F(FrameTest, FirstFrameStampsTheClockAndKeepsTheTitle) {
+    frameClock.time = 5.0f;
+    renderFrame();
+    EXPECT_EQ(windowTitle(), " Ringvoyage");
+    EXPECT_EQ(frameRenderer.fpsStamp, 5.0f);
+    EXPECT_EQ(frameRenderer.framesSinceStamp, 1);
+    frameClock.time = 5.5f;
+    renderFrame();
+    EXPECT_EQ(frameRenderer.fpsStamp, 5.0f) << "the stamp is set by the first call only";
+    EXPECT_EQ(frameRenderer.framesSinceStamp, 2);
+    EXPECT_EQ(windowTitle(), " Ringvoyage");
+}
+
+TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
+    frameRenderer = {5.0f, 120, 1};
+    frameClock.time = 7.0f;
+    renderFrame();
+    EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 60 FPS");
+    EXPECT_EQ(frameRenderer.fpsStamp, 7.0f);
+    EXPECT_EQ(frameRenderer.framesSinceStamp, 1) << "this frame counts towards the next";
+
+    frameRenderer.framesSinceStamp = 100;
+    frameClock.time = 8.5f;
+    renderFrame();
+    EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 66.6667 FPS");
+
+    SetWindowTextA(testWindow(), kProgramTitle);
+    frameRenderer.framesSinceStamp = 50;
+    frameClock.time = 9.4999f;
+    renderFrame();
+    EXPECT_EQ(windowTitle(), " Ringvoyage") << "less than a second since the last readout";
+    EXPECT_EQ(frameRenderer.framesSinceStamp, 51);
+    frameClock.time = 9.5f;
+    renderFrame();
+    EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 51 FPS");
+}
+
+TEST_F(FrameTest, AdvancePassesTheWholeTravelToTheBuilder) {
+    tunnel.speed = 199.0f;
+    frameClock.delta = 0.5f;
+    renderFrame();
+    EXPECT_EQ(tunnel.travel, 99.5f);
+    ASSERT_GE(tunnel.visibleRings, 1);
+    EXPECT_EQ(tunnel.ringDepth[0], 1.0f - 99.0f / 256.0f) << "built for travel 99";
+
+    tunnel.speed = 8000.0f;
+    frameClock.delta = 2.0f;
+    renderFrame();
+    EXPECT_EQ(tunnel.travel, 16099.5f) << "a two-second gap moves twice the speed";
+    EXPECT_EQ(tunnel.ringDepth[0], 1.0f - 227.0f / 256.0f) << "ring 62, fraction 227/256";
+    EXPECT_EQ(tunnel.screenVertices[0][0].t, 62.0f / 64.0f);
+}
+
+TEST_F(FrameTest, AdvanceConvertsOnlyRepresentableTravel) {
+    frameClock.delta = 0.0f;
+    tunnel.travel = 2147483520.0f;  // the largest float below 2^31
+    EXPECT_EQ(advanceTravel(), 2147483520);
+    tunnel.travel = 2147483648.0f;
+    EXPECT_EQ(advanceTravel(), INT32_MAX);
+    tunnel.travel = 1e30f;
+    EXPECT_EQ(advanceTravel(), INT32_MAX);
+    tunnel.travel = INFINITY;
+    EXPECT_EQ(advanceTravel(), INT32_MAX);
+    tunnel.travel = NAN;
+    EXPECT_EQ(advanceTravel(), 0);
+    tunnel.travel = 10.0f;
+    tunnel.speed = 3.0f;
+    frameClock.delta = 0.25f;
+    EXPECT_EQ(advanceTravel(), 10);
+    EXPECT_EQ(tunnel.travel, 10.75f);
+}
+
+TEST_F(FrameTest, ShadeFadesWithDepth) {
+    EXPECT_EQ(shade(0.0f), 1.0f);
+    EXPECT_EQ(shade(2.0f), 1.0f);
+    EXPECT_EQ(shade(3.0f), 1.0f);
+    EXPECT_EQ(shade(3.6f), 1.0f);
+    EXPECT_EQ(shade(4.0f), static_cast<float>(1.0 / 1.1));
+    EXPECT_EQ(shade(10.0f), static_cast<float>(1.0 / 2.6));
+    EXPECT_EQ(shade(128.0f), static_cast<float>(1.0 / 32.1));
+    EXPECT_EQ(shade(NAN), 1.0f);
+    EXPECT_EQ(shade(INFINITY), 0.0f);
+    float previous = 1.0f;
+    for (float depth = 0.0f; depth <= 128.0f; depth += 0.125f) {
+        const float grey = shade(depth);
+        EXPECT_LE(grey, previous) << "depth " << depth;
+        EXPECT_GT(grey, 0.0f);
+        previous = grey;
+    }
+}
+
+TEST_F(FrameTest, StripsAreShadedAndOnlyTheInnerWallIsDrawn) {
+    int32_t width = 0;
+    int32_t height = 0;
+    const std::vector<uint8_t> stored = bitmapResourcePixels(IDB_TUNNEL, width, height);
+    ASSERT_EQ(stored.size(), 64u * 192u);
+    const uint8_t* texel = stored.data() + 8 * 192 + 8 * 3;  // a tile face, BGR
+    const float s = 8.5f / 64.0f;
+    const float t = 8.5f / 64.0f;
+    tunnel.visibleRings = 2;
+
+    // Near ring around the far one: the wall between them faces the viewer.
+    placeRing(0, 0.9, 2.0f, s, t);
+    placeRing(1, 0.3, 3.0f, s, t);
+    drawTunnel();
+    Frame lit = grab(client);
+    EXPECT_EQ(frameRenderer.framesSinceStamp, 1);
+    for (double x : {-0.6, 0.6}) {
+        const uint8_t* p = lit.at(x, 0.0);
+        EXPECT_NEAR(p[0], texel[2], 2) << "x " << x;
+        EXPECT_NEAR(p[1], texel[1], 2) << "x " << x;
+        EXPECT_NEAR(p[2], texel[0], 2) << "x " << x;
+    }
+    EXPECT_EQ(luminance(lit.at(0.0, 0.0)), 0) << "inside the far ring nothing is drawn";
+    EXPECT_EQ(luminance(lit.at(0.0, 0.97)), 0) << "outside the near ring the window is cleared";
+
+    // Both rings at depth 10: every texel times 1/2.6.
+    placeRing(0, 0.9, 10.0f, s, t);
+    placeRing(1, 0.3, 10.0f, s, t);
+    drawTunnel();
+    Frame dim = grab(client);
+    const double grey = 1.0 / 2.6;
+    const uint8_t* p = dim.at(0.0, -0.6);
+    EXPECT_NEAR(p[0], texel[2] * grey, 2);
+    EXPECT_NEAR(p[1], texel[1] * grey, 2);
+    EXPECT_NEAR(p[2], texel[0] * grey, 2);
+
+    // Near at 2, far at 10: the grey runs from full at the outer edge down.
+    placeRing(0, 0.9, 2.0f, s, t);
+    placeRing(1, 0.3, 10.0f, s, t);
+    drawTunnel();
+    Frame ramp = grab(client);
+    EXPECT_GT(luminance(ramp.at(0.8, 0.0)), luminance(ramp.at(0.6, 0.0)));
+    EXPECT_GT(luminance(ramp.at(0.6, 0.0)), luminance(ramp.at(0.4, 0.0)));
+
+    // Far ring outside the near one: that wall is seen from its back and culled.
+    placeRing(0, 0.3, 2.0f, s, t);
+    placeRing(1, 0.9, 3.0f, s, t);
+    drawTunnel();
+    Frame culled = grab(client);
+    EXPECT_EQ(luminance(culled.at(0.6, 0.0)), 0);
+    EXPECT_EQ(luminance(culled.at(-0.6, 0.0)), 0);
+    EXPECT_EQ(frameRenderer.framesSinceStamp, 4);
+}
+
+TEST_F(FrameTest, RealFrameShowsAWallThatDarkensWithDistance) {
+    renderFrame();
+    ASSERT_GT(tunnel.visibleRings, 8);
+    Frame image = grab(client);
+
+    // The window's edge is covered by the nearest rings at full brightness.
+    long edgeSum = 0;
+    int edgeCount = 0;
+    std::vector<int> levels;
+    for (int y = 0; y < client.height; ++y) {
+        for (int x = 0; x < client.width; ++x) {
+            const int l = luminance(&image.rgb[(static_cast<size_t>(y) * client.width + x) * 3]);
+            levels.push_back(l);
+            if (x < 4 || y < 4 || x >= client.width - 4 || y >= client.height - 4) {
+                edgeSum += l;
+                ++edgeCount;
+            }
+        }
+    }
+    const double edgeMean = static_cast<double>(edgeSum) / edgeCount;
+    std::sort(levels.begin(), levels.end());
+    const int darkest = levels[levels.size() / 200];
+    const int black = static_cast<int>(std::count(levels.begin(), levels.end(), 0));
+    EXPECT_GT(edgeMean, 100.0) << "the near wall is drawn, not culled";
+    EXPECT_LT(darkest * 4, edgeMean) << "far rings are darker than near ones";
+    EXPECT_LT(black, static_cast<int>(levels.size() / 20)) << "the tunnel fills the window";
+}
+
+TEST_F(FrameTest, OneVisibleRingLeavesAClearedWindow) {
+    const int32_t last = shapeSomeRings();
+    const int32_t counted = frameRenderer.framesSinceStamp;
+    tunnel.quitRequested = 1;
+    tunnel.travel = static_cast<float>(last) * 256.0f;
+    frameClock.delta = 0.0f;
+    renderFrame();
+    EXPECT_EQ(tunnel.visibleRings, 1);
+    EXPECT_EQ(frameRenderer.framesSinceStamp, counted + 1);
+    Frame image = grab(client);
+    EXPECT_TRUE(std::all_of(image.rgb.begin(), image.rgb.end(), [](uint8_t v) { return v == 0; }));
+    EXPECT_FALSE(takeClose());
+}
+
+TEST_F(FrameTest, EndedJourneyAsksToCloseEveryFrameAndDrawsNothing) {
+    const int32_t last = shapeSomeRings();
+    const int32_t counted = frameRenderer.framesSinceStamp;
+    tunnel.quitRequested = 1;
+    tunnel.travel = static_cast<float>(last + 1) * 256.0f;
+    frameClock.delta = 0.0f;
+    glClearColor(0.0f, 0.0f, 1.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    for (int frame = 0; frame < 3; ++frame) {
+        renderFrame();
+        EXPECT_EQ(tunnel.visibleRings, 0);
+        EXPECT_TRUE(takeClose()) << "frame " << frame;
+        EXPECT_FALSE(takeClose()) << "one request per frame";
+    }
+    EXPECT_EQ(tunnel.lastShapedRing, last) << "nothing is shaped after the quit request";
+    EXPECT_EQ(frameRenderer.framesSinceStamp, counted);
+    Frame image = grab(client);
+    const uint8_t* centre = image.at(0.0, 0.0);
+    EXPECT_EQ(centre[2], 255) << "the window was not cleared";
+}
+
+TEST_F(FrameTest, ZeroHeightKeepsTheProjectionUntilASizeReturns) {
+    SendMessageA(testWindow(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(800, 600));
+    renderFrame();
+    EXPECT_EQ(tunnel.lastAspect, 1.3333334f);
+    float before[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, before);
+
+    SendMessageA(testWindow(), WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));
+    renderFrame();
+    renderFrame();
+    float during[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, during);
+    EXPECT_EQ(std::memcmp(before, during, sizeof before), 0);
+    EXPECT_EQ(tunnel.lastAspect, 1.3333334f);
+
+    SendMessageA(testWindow(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(600, 800));
+    renderFrame();
+    EXPECT_EQ(tunnel.lastAspect, 0.75f);
+    float after[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, after);
+    EXPECT_NEAR(after[0], 0.75f, 1e-7);
+    EXPECT_NEAR(after[5], 0.5625f, 1e-7);
+    useRealClientSize();
+}
+
+}  // namespace

@@ -1,0 +1,191 @@
+// Scene setup and the orthographic projection rule.
+#include "scene.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "frame.h"
+#include "gl_window.h"
+#include "texture.h"
+#include "tunnel_state.h"
+#include "window_state.h"
+
+namespace {
+
+struct Box {
+    double right;  // the box spans -right..right across
+    double top;    // and -top..top up
+};
+
+void readMatrix(GLenum which, float (&m)[16]) {
+    glGetFloatv(which, m);
+}
+
+// The projection must be exactly the orthographic box, with near -1, far 1.
+void expectProjectionBox(const Box& box) {
+    float m[16];
+    readMatrix(GL_PROJECTION_MATRIX, m);
+    const float expected[16] = {static_cast<float>(1.0 / box.right),
+                                0,
+                                0,
+                                0,
+                                0,
+                                static_cast<float>(1.0 / box.top),
+                                0,
+                                0,
+                                0,
+                                0,
+                                -1,
+                                0,
+                                0,
+                                0,
+                                0,
+                                1};
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(m[i], expected[i], 2e-7) << "projection element " << i;
+    }
+}
+
+void expectModelviewIdentity() {
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    float m[16];
+    readMatrix(GL_MODELVIEW_MATRIX, m);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(m[i], (i % 5 == 0) ? 1.0f : 0.0f) << "modelview element " << i;
+    }
+}
+
+bool projectionIsFinite() {
+    float m[16];
+    readMatrix(GL_PROJECTION_MATRIX, m);
+    for (float v : m) {
+        if (!std::isfinite(v)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+float aspectOf(int32_t width, int32_t height) {
+    return static_cast<float>(static_cast<double>(width) / static_cast<double>(height));
+}
+
+class SceneTest : public ::testing::Test {
+protected:
+    void SetUp() override { resetProgramState(); }
+};
+
+TEST_F(SceneTest, ProjectionBoxFollowsTheWindowShape) {
+    struct Case {
+        int32_t width, height;
+        Box box;
+    };
+    const double wide800 = static_cast<double>(aspectOf(800, 600));
+    ASSERT_EQ(aspectOf(800, 600), 1.3333334f);
+    const Case cases[] = {
+        {800, 600, {wide800, 1.0}},  // the float aspect is just above 4/3
+        {1024, 600, {static_cast<double>(aspectOf(1024, 600)), 1.0}},
+        {700, 700, {4.0 / 3.0, 4.0 / 3.0}},
+        {600, 800, {4.0 / 3.0, 16.0 / 9.0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height);
+        applyProjection(aspectOf(c.width, c.height));
+        expectProjectionBox(c.box);
+        expectModelviewIdentity();
+        EXPECT_EQ(tunnel.lastAspect, aspectOf(c.width, c.height));
+    }
+}
+
+TEST_F(SceneTest, ProjectionIgnoresAspectsWithoutArea) {
+    applyProjection(aspectOf(1024, 600));
+    const float invalid[] = {0.0f, -1.0f, INFINITY, -INFINITY, NAN};
+    for (float aspect : invalid) {
+        applyProjection(aspect);
+        EXPECT_TRUE(projectionIsFinite()) << "aspect " << aspect;
+        expectProjectionBox({static_cast<double>(aspectOf(1024, 600)), 1.0});
+        EXPECT_EQ(tunnel.lastAspect, aspectOf(1024, 600));
+    }
+}
+
+TEST_F(SceneTest, ClientAspectNeedsAnArea) {
+    float aspect = -5.0f;
+    windowState.clientWidth = 800;
+    windowState.clientHeight = 600;
+    ASSERT_TRUE(clientAspect(aspect));
+    EXPECT_EQ(aspect, 1.3333334f);
+    windowState.clientHeight = 0;
+    EXPECT_FALSE(clientAspect(aspect));
+    windowState.clientWidth = 0;
+    windowState.clientHeight = 600;
+    EXPECT_FALSE(clientAspect(aspect));
+    windowState.clientWidth = 0;
+    windowState.clientHeight = 0;
+    EXPECT_FALSE(clientAspect(aspect));
+}
+
+TEST_F(SceneTest, SetupLeavesTheStartingState) {
+    windowState.clientWidth = 1024;
+    windowState.clientHeight = 600;
+    frameRenderer.fpsStamp = 3.5f;
+    frameRenderer.framesSinceStamp = 17;
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+
+    ASSERT_TRUE(initScene());
+
+    EXPECT_EQ(tunnel.lastAspect, aspectOf(1024, 600));
+    expectProjectionBox({static_cast<double>(aspectOf(1024, 600)), 1.0});
+    expectModelviewIdentity();
+    EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_TRUE);
+    EXPECT_EQ(glIsEnabled(GL_CULL_FACE), GL_TRUE);
+    EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), GL_FALSE);
+    GLint value = 0;
+    glGetIntegerv(GL_CULL_FACE_MODE, &value);
+    EXPECT_EQ(value, GL_FRONT);
+    glGetIntegerv(GL_FRONT_FACE, &value);
+    EXPECT_EQ(value, GL_CCW);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    ASSERT_NE(tunnelTexture.handle, 0u);
+    EXPECT_EQ(value, static_cast<GLint>(tunnelTexture.handle - 1));
+    EXPECT_STREQ(tunnelTexture.name, "mmm");
+    EXPECT_EQ(tunnelTexture.width, 64);
+    EXPECT_EQ(tunnelTexture.height, 64);
+
+    EXPECT_EQ(tunnel.speed, 8000.0f);
+    EXPECT_EQ(tunnel.travel, 0.0f);
+    EXPECT_EQ(tunnel.lastShapedRing, -1);
+    EXPECT_EQ(tunnel.vertexStep, 1);
+    EXPECT_EQ(tunnel.visibleRings, 0);
+    EXPECT_EQ(tunnel.pulse, 0);
+    EXPECT_EQ(tunnel.quitRequested, 0);
+    EXPECT_EQ(tunnel.outlines[0][0].y, 25.0f) << "base circle built";
+    EXPECT_EQ(frameRenderer.fpsStamp, 3.5f) << "setup leaves the renderer alone";
+    EXPECT_EQ(frameRenderer.framesSinceStamp, 17);
+}
+
+TEST_F(SceneTest, SetupWithoutClientAreaDefersTheProjection) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    windowState.clientWidth = 800;
+    windowState.clientHeight = 0;
+    ASSERT_TRUE(initScene());
+    EXPECT_TRUE(projectionIsFinite());
+    EXPECT_EQ(tunnel.lastAspect, 0.0f);
+    EXPECT_EQ(tunnel.speed, 8000.0f);
+
+    // The first frame with a real size puts the rule in force.
+    windowState.clientHeight = 800;
+    windowState.clientWidth = 600;
+    renderFrame();
+    expectProjectionBox({4.0 / 3.0, 16.0 / 9.0});
+    EXPECT_EQ(tunnel.lastAspect, 0.75f);
+}
+
+}  // namespace
