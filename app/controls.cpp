@@ -1,5 +1,6 @@
 #include "controls.h"
 
+#include "journey.h"
 #include "tunnel_state.h"
 
 namespace {
@@ -17,8 +18,7 @@ constexpr float kSlower = 0.70716351f;
 }  // namespace
 
 void scaleSpeed(float factor) {
-    tunnel.speed =
-        static_cast<float>(static_cast<double>(tunnel.speed) * static_cast<double>(factor));
+    tunnel.speed = scaledSpeed(tunnel.speed, factor);
 }
 
 void handleKey(int32_t character) {

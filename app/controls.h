@@ -7,5 +7,6 @@
 // characters without a meaning are ignored.
 void handleKey(int32_t character);
 
-// Multiplies the speed by one of the two speed-step factors.
+// Multiplies the speed by one of the two speed-step factors, within the
+// speed bounds.
 void scaleSpeed(float factor);

@@ -230,13 +230,7 @@ void debugPrintf(const char* format, ...) {
 void updateFrameClock() {
     LARGE_INTEGER counter = {};
     QueryPerformanceCounter(&counter);
-    frameClock.now = counter.QuadPart;
-    const double seconds = frameClock.frequency > 0
-                               ? static_cast<double>(frameClock.now - frameClock.start) /
-                                     static_cast<double>(frameClock.frequency)
-                               : 0.0;
-    frameClock.delta = static_cast<float>(seconds - static_cast<double>(frameClock.time));
-    frameClock.time = static_cast<float>(seconds);
+    advanceFrameClock(counter.QuadPart);
 }
 
 void buildPageAddress(char (&address)[kPageAddressSize], const char* query) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "build.h"
+#include "journey.h"
 #include "scene.h"
 #include "tunnel_state.h"
 #include "window_state.h"
@@ -17,8 +18,6 @@ FrameRenderer frameRenderer = {};
 namespace {
 
 constexpr int kTitleBufferSize = 256;
-// float(INT32_MAX + 1): the first travel that no longer fits the builder's int32.
-constexpr float kTravelLimit = 2147483648.0f;
 
 // Reloads the projection when the window's shape has changed; an empty
 // client area keeps the last projection until a real size returns.
@@ -70,17 +69,7 @@ void drawStrip(int32_t nearRing, int32_t step) {
 }  // namespace
 
 int32_t advanceTravel() {
-    tunnel.travel = static_cast<float>(static_cast<double>(tunnel.travel) +
-                                       static_cast<double>(tunnel.speed) *
-                                           static_cast<double>(frameClock.delta));
-    // Out-of-range float to int conversion is undefined; pin it instead.
-    if (!(tunnel.travel >= 0.0f)) {
-        return 0;
-    }
-    if (tunnel.travel >= kTravelLimit) {
-        return INT32_MAX;
-    }
-    return static_cast<int32_t>(tunnel.travel);
+    return advanceJourney(frameClock.delta);
 }
 
 float shade(float depth) {

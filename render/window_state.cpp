@@ -1,4 +1,3 @@
 #include "window_state.h"
 
 WindowState windowState = {};
-FrameClock frameClock = {};

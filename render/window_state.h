@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "frame_clock.h"
+
 // Window class name and first title; the frame-rate readout starts with it.
 constexpr char kProgramTitle[] = " Ringvoyage";
 
@@ -21,14 +23,5 @@ struct WindowState {
     int32_t fullscreen;    // 1 while borderless fullscreen, else 0
 };
 
-struct FrameClock {
-    int64_t now;        // performance counter at the latest paint
-    int64_t start;      // performance counter read once at start-up
-    int64_t frequency;  // performance counter ticks per second
-    float time;         // seconds from start to now
-    float delta;        // seconds between the two latest paints
-};
-
-// Module instances, zero at program start, program lifetime.
+// Module instance, zero at program start, program lifetime.
 extern WindowState windowState;
-extern FrameClock frameClock;

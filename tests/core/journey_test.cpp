@@ -1,0 +1,255 @@
+#include "journey.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+
+#include "build.h"
+#include "frame_clock.h"
+#include "test_support.h"
+#include "tunnel_state.h"
+
+namespace {
+
+constexpr int64_t kFrequency = 10000000;  // ticks per second, as Windows reports
+constexpr double kHour = 3600.0;
+
+// The program's frame path (clock step, advance, builder) with a synthetic
+// counter in place of the real one.
+struct SimulatedRun {
+    SimulatedRun() {
+        frameClock = FrameClock{};
+        frameClock.frequency = kFrequency;
+        frameClock.start = 987654321;
+        frameClock.now = frameClock.start;
+    }
+
+    int32_t frame(int64_t ticks) {
+        advanceFrameClock(frameClock.now + ticks);
+        const int32_t whole = advanceJourney(frameClock.delta);
+        buildTunnel(whole);
+        return whole;
+    }
+
+    double hours() const {
+        return static_cast<double>(frameClock.now - frameClock.start) / (kFrequency * kHour);
+    }
+};
+
+double ulpOf(float value) {
+    return static_cast<double>(std::nextafter(value, std::numeric_limits<float>::infinity())) -
+           value;
+}
+
+// Position along the journey modulo the wrap: what travel and carry hold.
+double position() {
+    return static_cast<double>(tunnel.travel) + journey.carry;
+}
+
+double wrappedDifference(double after, double before) {
+    double difference = after - before;
+    while (difference < -kWrapTravel / 2) difference += kWrapTravel;
+    return difference;
+}
+
+bool frameIsFinite() {
+    for (int32_t j = 0; j < tunnel.visibleRings; ++j) {
+        if (!std::isfinite(tunnel.ringDepth[j]))
+            return false;
+        for (int k = 0; k < kRingVertices; ++k) {
+            const ScreenVertex& v = tunnel.screenVertices[j][k];
+            if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.s) ||
+                !std::isfinite(v.t)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+struct LongRun {
+    double framesPerSecond;
+    float speed;
+};
+
+class LongJourney : public ::testing::TestWithParam<LongRun> {};
+
+}  // namespace
+
+// A thousand hours, sampled: stretches of consecutive frames at points spread
+// over the whole range, the clock jumping between them as after a sleep.
+TEST_P(LongJourney, KeepsMovingAtTheSetSpeed) {
+    const LongRun run = GetParam();
+    freshJourney();
+    tunnel.speed = run.speed;
+    const int64_t frameTicks = std::llround(kFrequency / run.framesPerSecond);
+    const double frameSeconds = static_cast<double>(frameTicks) / kFrequency;
+    constexpr int kStretches = 9;
+    constexpr int kFramesPerStretch = 1500;
+
+    SimulatedRun sim;
+    for (int stretch = 0; stretch < kStretches; ++stretch) {
+        const double targetSeconds = 1000.0 * kHour * stretch / (kStretches - 1);
+        const int64_t jump =
+            std::llround(targetSeconds * kFrequency) - (frameClock.now - frameClock.start);
+        if (jump > 0) {
+            const int32_t whole = sim.frame(jump);
+            ASSERT_GE(whole, 0);
+            ASSERT_GE(tunnel.visibleRings, 1) << "after a jump to hour " << sim.hours();
+            ASSERT_EQ(frameClock.delta, static_cast<float>(jump / double(kFrequency)));
+        }
+        const double step = static_cast<double>(run.speed) * static_cast<float>(frameSeconds);
+        double displayed = 0.0;
+        double expected = 0.0;
+        for (int i = 0; i < kFramesPerStretch; ++i) {
+            const float travelBefore = tunnel.travel;
+            const double positionBefore = position();
+            const int32_t whole = sim.frame(frameTicks);
+
+            ASSERT_GE(whole, 0);
+            ASSERT_EQ(whole, static_cast<int32_t>(tunnel.travel));
+            ASSERT_LT(tunnel.travel, kWrapTravel);
+            ASSERT_GE(tunnel.visibleRings, 1);
+            const double moved = wrappedDifference(tunnel.travel, travelBefore);
+            ASSERT_NEAR(moved, step, ulpOf(tunnel.travel) + step / 16 + 1e-9)
+                << "hour " << sim.hours() << " frame " << i;
+            ASSERT_NEAR(wrappedDifference(position(), positionBefore), step, step / 16 + 1e-6);
+            displayed += moved;
+            expected += step;
+            if (i % 97 == 0) {
+                ASSERT_TRUE(frameIsFinite()) << "hour " << sim.hours();
+            }
+        }
+        // Over a stretch the journey neither stalls nor races.
+        EXPECT_NEAR(displayed, expected, 2 * ulpOf(tunnel.travel) + expected / 16)
+            << "stretch at hour " << targetSeconds / kHour;
+        EXPECT_GT(displayed, 0.0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameRatesAndSpeeds, LongJourney,
+                         ::testing::Values(LongRun{10000, 8000.0f}, LongRun{60, 8000.0f},
+                                           LongRun{10000, kMinSpeed}, LongRun{60, kMinSpeed},
+                                           LongRun{10000, kMaxSpeed}, LongRun{60, kMaxSpeed}));
+
+TEST(Journey, NormalRangeAdvanceIsTheFloatSum) {
+    freshJourney();
+    std::mt19937 random(17);
+    std::uniform_real_distribution<float> frameTime(0.001f, 0.05f);
+    while (tunnel.travel < 16777216.0f) {
+        const float delta = frameTime(random);
+        const float expected = static_cast<float>(static_cast<double>(tunnel.travel) +
+                                                  static_cast<double>(tunnel.speed) * delta);
+        const int32_t whole = advanceJourney(delta);
+        ASSERT_EQ(bitsOf(tunnel.travel), bitsOf(expected));
+        ASSERT_EQ(whole, static_cast<int32_t>(expected));
+        ASSERT_EQ(journey.carry, 0.0);
+    }
+}
+
+TEST(Journey, AdvanceOfTwoSecondsIsTwiceTheSpeed) {
+    freshJourney();
+    EXPECT_EQ(advanceJourney(2.0f), 16000);
+    EXPECT_EQ(tunnel.travel, 16000.0f);
+    tunnel.travel = 91.5f;
+    tunnel.speed = 8000.0f;
+    EXPECT_EQ(advanceJourney(0.001f), 99);  // 99.5 goes to the builder as 99
+}
+
+TEST(Journey, WrapKeepsTheRingsAheadAndTheirSlots) {
+    freshJourney();
+    const int32_t beforeWrap = static_cast<int32_t>(kWrapTravel) - 256 * 3 - 10;
+    tunnel.travel = static_cast<float>(beforeWrap - 8000);
+    buildTunnel(advanceJourney(1.0f));
+    ASSERT_EQ(tunnel.travel, static_cast<float>(beforeWrap));
+    const int32_t last = tunnel.lastShapedRing;
+    const int32_t visible = tunnel.visibleRings;
+    const RingRecord farRing = tunnel.rings[last & 127];
+
+    tunnel.speed = 256 * 4;  // four rings in one second: across the wrap
+    const int32_t whole = advanceJourney(1.0f);
+    EXPECT_EQ(whole, beforeWrap + 256 * 4 - static_cast<int32_t>(kWrapTravel));
+    EXPECT_EQ(tunnel.lastShapedRing, last - kWrapRings);
+    buildTunnel(whole);
+    EXPECT_GE(tunnel.visibleRings, visible - 6);
+    EXPECT_EQ(tunnel.lastShapedRing,
+              std::max(last - kWrapRings, (whole >> 8) + tunnel.visibleRings - 1));
+    // The farthest ring shaped before the wrap was not shaped again.
+    EXPECT_EQ(bitsOf(tunnel.rings[last & 127].turn[1]), bitsOf(farRing.turn[1]));
+}
+
+TEST(Journey, HugeOrBrokenStepsStaySafe) {
+    freshJourney();
+    buildTunnel(advanceJourney(0.016f));
+    for (float delta : {1e6f, 3.4e38f, std::numeric_limits<float>::infinity(), -5.0f,
+                        std::numeric_limits<float>::quiet_NaN(), 0.0f}) {
+        const float before = tunnel.travel;
+        const int32_t whole = advanceJourney(delta);
+        EXPECT_GE(whole, 0) << delta;
+        EXPECT_LT(tunnel.travel, kWrapTravel);
+        EXPECT_TRUE(std::isfinite(journey.carry));
+        buildTunnel(whole);
+        EXPECT_GE(tunnel.visibleRings, 1) << delta;
+        if (!(delta > 0.0f)) {
+            EXPECT_EQ(tunnel.travel, before) << "a broken clock moves nothing: " << delta;
+        }
+    }
+}
+
+TEST(Journey, CounterSecondsRejectsBrokenCounters) {
+    EXPECT_EQ(counterSeconds(kFrequency * 3, kFrequency), 3.0);
+    EXPECT_EQ(counterSeconds(-5, kFrequency), 0.0);
+    EXPECT_EQ(counterSeconds(5, 0), 0.0);
+    EXPECT_EQ(counterSeconds(5, -1), 0.0);
+}
+
+TEST(FrameClockTest, DeltaComesFromTheReadingsNotTheRoundedTime) {
+    frameClock = FrameClock{};
+    frameClock.frequency = kFrequency;
+    frameClock.start = 5000;
+    advanceFrameClock(5000 + kFrequency / 4);
+    EXPECT_EQ(frameClock.time, 0.25f);
+    EXPECT_EQ(frameClock.delta, 0.25f) << "the first paint measures from start";
+
+    // A thousand hours in, time is rounded to a quarter second, but a frame
+    // of 0.1 ms still gets its exact length.
+    const int64_t late = 5000 + static_cast<int64_t>(1000 * kHour) * kFrequency + 1234567;
+    advanceFrameClock(late);
+    advanceFrameClock(late + 1000);
+    EXPECT_EQ(frameClock.delta, 0.0001f);
+    EXPECT_EQ(frameClock.time, static_cast<float>((late + 1000 - 5000) / double(kFrequency)));
+
+    advanceFrameClock(late);  // a counter that went backwards moves nothing
+    EXPECT_EQ(frameClock.delta, 0.0f);
+}
+
+TEST(Speed, FactorsAreExactInsideTheBounds) {
+    EXPECT_EQ(scaledSpeed(8000.0f, 1.41410005f), static_cast<float>(8000.0 * double(1.41410005f)));
+    EXPECT_EQ(scaledSpeed(scaledSpeed(8000.0f, 1.41410005f), 0.70716351f), 8000.0f);
+    float speed = 8000.0f;
+    for (int i = 0; i < 18; ++i) {
+        const float expected = static_cast<float>(static_cast<double>(speed) * 1.41410005f);
+        speed = scaledSpeed(speed, 1.41410005f);
+        if (expected <= kMaxSpeed) {
+            EXPECT_EQ(speed, expected);
+        }
+    }
+}
+
+TEST(Speed, BoundsHoldAndEitherDirectionStillWorks) {
+    float speed = 8000.0f;
+    for (int i = 0; i < 1000; ++i) speed = scaledSpeed(speed, 1.41410005f);
+    EXPECT_EQ(speed, kMaxSpeed);
+    EXPECT_LT(scaledSpeed(speed, 0.70716351f), kMaxSpeed);
+    for (int i = 0; i < 1000; ++i) speed = scaledSpeed(speed, 0.70716351f);
+    EXPECT_EQ(speed, kMinSpeed);
+    EXPECT_GT(scaledSpeed(speed, 1.41410005f), kMinSpeed);
+    EXPECT_EQ(scaledSpeed(std::numeric_limits<float>::quiet_NaN(), 1.41410005f), kMinSpeed);
+    EXPECT_EQ(scaledSpeed(std::numeric_limits<float>::infinity(), 0.70716351f), kMaxSpeed);
+    // Ordinary use stays far inside: a dozen presses either way.
+    EXPECT_LT(8000.0 * std::pow(1.4141, 12), kMaxSpeed);
+    EXPECT_GT(8000.0 * std::pow(0.7071635, 12), kMinSpeed);
+}

@@ -1,0 +1,527 @@
+#!/usr/bin/env python3
+"""End-to-end checks of Ringvoyage.exe: the real program under Wine on the X
+display, driven by XTEST keys (xdotool) and by menu commands posted with the
+send_command helper. One scenario per run; exit status 0 means it passed.
+
+Every scenario starts a fresh program, releases the keys it may have pressed
+and kills what is left of the program at the end, so that one failure does not
+leave a stuck key or a stray window for the next test.
+"""
+
+import argparse
+import os
+import re
+import signal
+import subprocess
+import sys
+import time
+
+TITLE = " Ringvoyage"
+READOUT = re.compile(r"^ Ringvoyage 1\.03 - [0-9.e+]+ FPS$")
+# Keys any scenario may press; all are released at the end.
+KEYS = ["Escape", "plus", "minus", "space", "F11", "KP_Add", "KP_Subtract"]
+
+
+class Failure(Exception):
+    pass
+
+
+def log(message):
+    print(message, flush=True)
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+    log("ok: " + message)
+
+
+def run(args, timeout=30, check_rc=True):
+    """Runs a helper command and returns its stdout."""
+    result = subprocess.run(args, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, timeout=timeout, text=True)
+    if check_rc and result.returncode != 0:
+        raise Failure("%s failed (%d): %s" % (" ".join(args), result.returncode,
+                                               result.stderr.strip()))
+    return result.stdout
+
+
+def wait_for(description, predicate, timeout, interval=0.2):
+    """Polls predicate until it returns a true value; fails after timeout."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure("timed out after %g s waiting for %s" % (timeout, description))
+        time.sleep(interval)
+
+
+def display_size():
+    out = run(["xdotool", "getdisplaygeometry"])
+    width, height = out.split()
+    return int(width), int(height)
+
+
+class Image:
+    """An RGB picture read through ImageMagick as a binary PPM."""
+
+    def __init__(self, path):
+        data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], stdout=subprocess.PIPE,
+                              check=True, timeout=30).stdout
+        fields = []
+        pos = 0
+        while len(fields) < 4:
+            while data[pos:pos + 1].isspace():
+                pos += 1
+            if data[pos:pos + 1] == b"#":
+                pos = data.index(b"\n", pos)
+                continue
+            end = pos
+            while not data[end:end + 1].isspace():
+                end += 1
+            fields.append(data[pos:end])
+            pos = end
+        if fields[0] != b"P6" or int(fields[3]) != 255:
+            raise Failure("unexpected image format from convert: %r" % fields)
+        self.width = int(fields[1])
+        self.height = int(fields[2])
+        self.pixels = data[pos + 1:pos + 1 + 3 * self.width * self.height]
+
+    def region(self, x0, y0, x1, y1, step=2):
+        """Yields (r, g, b) for every step-th pixel of a rectangle."""
+        for y in range(int(y0), int(y1), step):
+            row = y * self.width
+            for x in range(int(x0), int(x1), step):
+                i = 3 * (row + x)
+                yield self.pixels[i], self.pixels[i + 1], self.pixels[i + 2]
+
+    def border_and_centre(self):
+        """Pixels of the outer band (a tenth of each side) and of the middle third."""
+        w, h = self.width, self.height
+        bw, bh = w // 10, h // 10
+        border = (list(self.region(0, 0, w, bh)) + list(self.region(0, h - bh, w, h)) +
+                  list(self.region(0, bh, bw, h - bh)) + list(self.region(w - bw, bh, w, h - bh)))
+        centre = list(self.region(w / 3, h / 3, 2 * w / 3, 2 * h / 3))
+        return border, centre
+
+    def mean_difference(self, other):
+        """Mean absolute difference per channel, sampled over the whole picture."""
+        if (self.width, self.height) != (other.width, other.height):
+            return 255.0
+        a, b = self.pixels, other.pixels
+        total = 0
+        count = 0
+        for i in range(0, len(a), 3 * 7):
+            total += abs(a[i] - b[i]) + abs(a[i + 1] - b[i + 1]) + abs(a[i + 2] - b[i + 2])
+            count += 3
+        return total / count
+
+
+def luminance(pixels):
+    return sum(0.299 * r + 0.587 * g + 0.114 * b for r, g, b in pixels) / len(pixels)
+
+
+def is_wall_colour(pixel):
+    """The tiles are yellow-green and the grout brown: red and green well above blue."""
+    r, g, b = pixel
+    return r >= 40 and r >= b + 15 and g >= b + 10
+
+
+class Program:
+    """One run of Ringvoyage.exe under Wine, with its top-level X window."""
+
+    def __init__(self, options, env=None):
+        self.options = options
+        self.stderr_path = os.path.join(options.workdir, "program.stderr")
+        self.stderr_file = open(self.stderr_path, "w")
+        # Own session: Wine's helpers must not hold our output open, and the
+        # whole group can be killed at the end.
+        self.process = subprocess.Popen([options.wine_run, options.exe], stdin=subprocess.DEVNULL,
+                                        stdout=self.stderr_file, stderr=self.stderr_file,
+                                        env=env, start_new_session=True)
+        self.window = None
+        self.client = None
+
+    def find_window(self, timeout=60):
+        """Waits for the program's visible top-level window titled ' Ringvoyage...'."""
+
+        def search():
+            if self.process.poll() is not None:
+                raise Failure("program ended before its window appeared (exit code %d)" %
+                              self.process.returncode)
+            # --all: without it xdotool matches the pid OR the name, and finds
+            # the window of another (or a just-ended) program.
+            out = run(["xdotool", "search", "--all", "--onlyvisible", "--pid",
+                       str(self.process.pid), "--name", "^ Ringvoyage"], check_rc=False)
+            ids = out.split()
+            return ids[0] if ids else None
+
+        self.window = wait_for("the program's window", search, timeout, interval=0.3)
+        return self.window
+
+    def title(self):
+        return run(["xdotool", "getwindowname", self.window]).rstrip("\n")
+
+    def geometry(self):
+        """(x, y, width, height) of the top-level X window."""
+        out = run(["xwininfo", "-id", self.window])
+        values = {}
+        for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"):
+            match = re.search(r"^\s*%s:\s*(-?\d+)" % key, out, re.M)
+            if not match:
+                raise Failure("xwininfo gave no %s" % key)
+            values[key] = int(match.group(1))
+        return (values["Absolute upper-left X"], values["Absolute upper-left Y"], values["Width"],
+                values["Height"])
+
+    def client_window(self):
+        """The X child window Wine renders the GL client area into (the top-level
+        window itself when Wine made none)."""
+        out = run(["xwininfo", "-children", "-id", self.window])
+        children = re.findall(r"^\s+(0x[0-9a-f]+) .*?(\d+)x(\d+)\+", out, re.M)
+        if not children:
+            return self.window
+        # The client area is the largest child.
+        return max(children, key=lambda c: int(c[1]) * int(c[2]))[0]
+
+    def screenshot(self, name):
+        path = os.path.join(self.options.workdir, name)
+        run(["import", "-window", self.client_window(), path])
+        return Image(path)
+
+    def alive(self):
+        return self.process.poll() is None
+
+    def wait_readout(self, timeout=30):
+        def readout():
+            if not self.alive():
+                raise Failure("program ended (exit code %d)" % self.process.returncode)
+            title = self.title()
+            return title if READOUT.match(title) else None
+
+        return wait_for("a frame-rate readout in the title", readout, timeout)
+
+    def check_still_animating(self, what, timeout=20):
+        """The program runs and replaces its readout with a new one."""
+        first = self.wait_readout()
+
+        def changed():
+            if not self.alive():
+                raise Failure("program ended after %s (exit code %d)" %
+                              (what, self.process.returncode))
+            title = self.title()
+            return title if READOUT.match(title) and title != first else None
+
+        second = wait_for("a new readout after %s" % what, changed, timeout)
+        log("ok: still animating after %s (%r -> %r)" % (what, first, second))
+
+    def focus(self):
+        run(["xdotool", "windowfocus", "--sync", self.window], timeout=15)
+
+    def key(self, *keys):
+        self.focus()
+        run(["xdotool", "key", "--delay", "40"] + list(keys))
+
+    def send_command(self, command):
+        result = subprocess.run([self.options.wine_run, self.options.send_command, str(command)],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT, timeout=60, text=True)
+        check(result.returncode == 0,
+              "send_command %s reached the window (exit code %d %s)" %
+              (command, result.returncode, result.stdout.strip()))
+
+    def wait_exit(self, timeout):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure("program still running %g s later" % timeout)
+
+    def cleanup(self):
+        if self.alive():
+            subprocess.run([self.options.wine_run, self.options.send_command, "close"],
+                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=60)
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                pass
+        # Whatever the program started (a browser for the web pages) goes too.
+        try:
+            os.killpg(self.process.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+        if self.alive():
+            self.process.wait(timeout=10)
+        self.stderr_file.close()
+
+
+def wait_until_still(program, name, timeout=30):
+    """Waits until two screenshots 0.7 s apart are the same picture."""
+    state = {"last": program.screenshot(name + "-0.png"), "n": 0}
+
+    def still():
+        time.sleep(0.7)
+        state["n"] += 1
+        shot = program.screenshot("%s-%d.png" % (name, state["n"]))
+        diff = shot.mean_difference(state["last"])
+        state["last"] = shot
+        return diff < 1.0
+
+    wait_for("a still picture (" + name + ")", still, timeout, interval=0)
+
+
+def wait_until_moving(program, name, timeout=30):
+    """Waits until two screenshots 0.7 s apart differ clearly."""
+    state = {"last": program.screenshot(name + "-0.png"), "n": 0}
+
+    def moving():
+        time.sleep(0.7)
+        state["n"] += 1
+        shot = program.screenshot("%s-%d.png" % (name, state["n"]))
+        diff = shot.mean_difference(state["last"])
+        state["last"] = shot
+        return diff > 4.0
+
+    wait_for("a moving picture (" + name + ")", moving, timeout, interval=0)
+
+
+def scenario_startup(program):
+    """Window, title, readout, debugger output and a picture of the tunnel."""
+    program.find_window()
+    title = program.title()
+    # The readout may already have replaced the initial title.
+    check(title == TITLE or READOUT.match(title), "initial title %r" % title)
+    log("ok: title turned into the readout %r" % program.wait_readout())
+    x, y, width, height = program.geometry()
+    check(abs(width - 800) <= 2 and abs(height - 600) <= 2,
+          "window is 800x600 (%dx%d)" % (width, height))
+
+    shot = program.screenshot("startup.png")
+    border, centre = shot.border_and_centre()
+    border_light = luminance(border)
+    centre_light = luminance(centre)
+    wall = sum(1 for p in border if is_wall_colour(p)) / len(border)
+    log("picture %dx%d: border luminance %.1f, centre %.1f, wall-coloured border %.0f%%" %
+        (shot.width, shot.height, border_light, centre_light, 100 * wall))
+    check(border_light > 60, "the picture is not black near the edges")
+    check(wall > 0.6, "the edges show the wall's yellow-green and brown")
+    check(centre_light < 0.75 * border_light, "the tunnel is darker in the middle than at the edges")
+
+    program.send_command("close")
+    code = program.wait_exit(60)
+    check(code == 0, "closing the window ends the program with exit code 0 (%d)" % code)
+    with open(program.stderr_path, errors="replace") as f:
+        debug = f.read()
+    check(re.search(r"PixelFormat Selected: \d+\\nBPP: \d+\\n", debug) is not None,
+          "the pixel format is reported on the debugger output")
+
+
+def scenario_keys(program):
+    """"-" slows the journey down to a standstill, "+" speeds it up again, space
+    toggles the pulsing radius; the program keeps running throughout."""
+    program.find_window()
+    program.wait_readout()
+    wait_until_moving(program, "start")
+    # 30 times "-" brings 8000 units/s down to about 0.25: a still picture.
+    program.key(*(["minus"] * 30))
+    wait_until_still(program, "slow")
+    log("ok: thirty '-' stop the visible motion")
+    program.check_still_animating("'-'")
+    program.key(*(["plus"] * 30))
+    wait_until_moving(program, "fast")
+    log("ok: thirty '+' make the tunnel move again")
+    program.key("space")
+    program.check_still_animating("space")
+    program.key("space")
+    program.key("KP_Subtract", "KP_Add")
+    program.check_still_animating("space and the keypad keys")
+    program.send_command(40003)
+    code = program.wait_exit(60)
+    check(code == 0, "menu Exit ends the program with exit code 0 (%d)" % code)
+
+
+def check_fullscreen(program, how):
+    screen_w, screen_h = display_size()
+
+    def covers():
+        x, y, w, h = program.geometry()
+        return (x, y, w, h) if (x <= 0 and y <= 0 and x + w >= screen_w and y + h >= screen_h and
+                                w <= screen_w + 4 and h <= screen_h + 4) else None
+
+    x, y, w, h = wait_for("the window to cover the %dx%d screen" % (screen_w, screen_h), covers, 15)
+    log("ok: %s: the window covers the screen (%dx%d at %d,%d)" % (how, w, h, x, y))
+    client = program.client_window()
+    info = run(["xwininfo", "-id", client])
+    cw = int(re.search(r"Width:\s*(\d+)", info).group(1))
+    ch = int(re.search(r"Height:\s*(\d+)", info).group(1))
+    check(cw >= screen_w and ch >= screen_h,
+          "%s: no frame, caption or menu, the client area is %dx%d" % (how, cw, ch))
+    program.check_still_animating(how)
+
+
+def check_windowed(program, how, framed_geometry):
+    def restored():
+        geometry = program.geometry()
+        return geometry if geometry == framed_geometry else None
+
+    wait_for("the window to return to %r" % (framed_geometry,), restored, 15)
+    log("ok: %s: the window is back at %dx%d" % (how, framed_geometry[2], framed_geometry[3]))
+    client = program.client_window()
+    info = run(["xwininfo", "-id", client])
+    cw = int(re.search(r"Width:\s*(\d+)", info).group(1))
+    ch = int(re.search(r"Height:\s*(\d+)", info).group(1))
+    check(cw < framed_geometry[2] and ch < framed_geometry[3] - 20,
+          "%s: frame, caption and menu are back (client %dx%d)" % (how, cw, ch))
+    program.check_still_animating(how)
+
+
+def scenario_fullscreen(program):
+    """F11 and the Fullscreen command switch to a borderless screen-covering
+    window and back to the framed 800x600 one."""
+    program.find_window()
+    program.wait_readout()
+    framed = program.geometry()
+    check(abs(framed[2] - 800) <= 2 and abs(framed[3] - 600) <= 2,
+          "window starts at 800x600 (%dx%d)" % framed[2:])
+    program.key("F11")
+    check_fullscreen(program, "F11")
+    shot = program.screenshot("fullscreen.png")
+    border, _ = shot.border_and_centre()
+    check(luminance(border) > 60, "the fullscreen picture is not black")
+    program.key("F11")
+    check_windowed(program, "second F11", framed)
+    program.send_command(40001)
+    check_fullscreen(program, "Fullscreen command")
+    program.send_command(40001)
+    check_windowed(program, "second Fullscreen command", framed)
+
+
+def scenario_menu(program):
+    """Faster, Slower, Homepage and Donate leave the program running."""
+    program.find_window()
+    program.wait_readout()
+    for command, name in ((40005, "Faster"), (40006, "Slower"), (40002, "Homepage"),
+                          (40004, "Donate")):
+        program.send_command(command)
+        program.check_still_animating("menu %s" % name)
+    program.send_command(40003)
+    code = program.wait_exit(60)
+    check(code == 0, "menu Exit ends the program with exit code 0 (%d)" % code)
+
+
+def scenario_hold_keys(program):
+    """Auto-repeated "+" and then "-" for seconds: no crash, no hang."""
+    program.find_window()
+    program.wait_readout()
+    for key in ("plus", "minus"):
+        program.focus()
+        run(["xdotool", "keydown", key])
+        try:
+            time.sleep(4)
+        finally:
+            run(["xdotool", "keyup", key])
+        program.check_still_animating("holding %s for 4 s" % key)
+    program.send_command(40003)
+    code = program.wait_exit(60)
+    check(code == 0, "menu Exit ends the program with exit code 0 (%d)" % code)
+
+
+def scenario_escape(program):
+    """Esc ends the journey; the program closes by itself with exit code 0."""
+    program.find_window()
+    program.wait_readout()
+    program.key("Escape")
+    code = program.wait_exit(60)
+    check(code == 0, "Esc ends the program by itself with exit code 0 (%d)" % code)
+
+
+def scenario_exit(program):
+    """The menu's Exit ends the program with exit code 0."""
+    program.find_window()
+    program.wait_readout()
+    program.send_command(40003)
+    code = program.wait_exit(60)
+    check(code == 0, "menu Exit ends the program with exit code 0 (%d)" % code)
+
+
+def scenario_close(program):
+    """Closing the window (WM_CLOSE) ends the program with exit code 0; an
+    unknown command id is ignored."""
+    program.find_window()
+    program.wait_readout()
+    program.send_command(40099)
+    program.check_still_animating("an unknown command")
+    program.send_command("close")
+    code = program.wait_exit(60)
+    check(code == 0, "closing the window ends the program with exit code 0 (%d)" % code)
+
+
+SCENARIOS = {
+    "startup": scenario_startup,
+    "keys": scenario_keys,
+    "fullscreen": scenario_fullscreen,
+    "menu": scenario_menu,
+    "hold_keys": scenario_hold_keys,
+    "escape": scenario_escape,
+    "exit": scenario_exit,
+    "close": scenario_close,
+}
+
+
+def ensure_display(wine_run):
+    """Uses $DISPLAY, or the project's virtual display started as the Wine
+    scripts do."""
+    if os.environ.get("DISPLAY"):
+        return
+    env_script = os.path.join(os.path.dirname(os.path.abspath(wine_run)), "wine-env.sh")
+    display = run(["bash", "-c", 'source "$1" && ringvoyage_start_xvfb && printf %s "$DISPLAY"',
+                   "_", env_script]).strip()
+    if not display:
+        raise Failure("no X display")
+    os.environ["DISPLAY"] = display
+
+
+def release_keys():
+    subprocess.run(["xdotool", "keyup"] + KEYS, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=15)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--wine-run", required=True, help="script that runs a Windows program")
+    parser.add_argument("--exe", required=True, help="Ringvoyage.exe")
+    parser.add_argument("--send-command", required=True, help="send_command.exe")
+    parser.add_argument("--workdir", required=True, help="directory for screenshots and logs")
+    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    options = parser.parse_args()
+    os.makedirs(options.workdir, exist_ok=True)
+
+    program = None
+    try:
+        ensure_display(options.wine_run)
+        release_keys()
+        env = dict(os.environ)
+        if options.scenario == "startup":
+            # Shows the program's debugger output on its stderr.
+            env["WINEDEBUG"] = "-all,+debugstr"
+        program = Program(options, env)
+        SCENARIOS[options.scenario](program)
+    except (Failure, subprocess.TimeoutExpired) as error:
+        log("FAIL: %s" % error)
+        if program is not None:
+            log("program output in %s" % program.stderr_path)
+        return 1
+    finally:
+        try:
+            release_keys()
+        finally:
+            if program is not None:
+                program.cleanup()
+    log("PASS: %s" % options.scenario)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
