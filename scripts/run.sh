@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Builds Ringvoyage.exe and runs it under Wine.
+#
+# With a reachable X display (DISPLAY) the program simply runs in the
+# foreground until it is closed. Without one it runs on a virtual display for a
+# few seconds, prints the frame-rate readouts of its title, saves a screenshot
+# to build/run-shot.png and closes the program.
+#
+# Usage: scripts/run.sh [seconds]    (or RINGVOYAGE_RUN_SECONDS; default 8)
+set -euo pipefail
+
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$repo"
+
+seconds="${1:-${RINGVOYAGE_RUN_SECONDS:-8}}"
+if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ] || [ "$seconds" -gt 3600 ]; then
+    echo "usage: $0 [seconds 1..3600]" >&2
+    exit 1
+fi
+
+scripts/deps.sh
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw -j2 --target Ringvoyage send_command
+exe="$repo/build/mingw/app/Ringvoyage.exe"
+send_command="$repo/build/mingw/tools/win/send_command.exe"
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    # A wineserver keeps the display it started with: the desktop gets its
+    # own prefix, apart from the tests' virtual display.
+    export RINGVOYAGE_WINE_ROOT="$repo/build/desktop"
+    source "$repo/scripts/wine-env.sh"
+    ringvoyage_init_prefix
+    echo "Running on $DISPLAY; close the window or press Esc to end."
+    exec wine "$exe"
+fi
+
+# No usable display: use the project's virtual one.
+unset DISPLAY
+source "$repo/scripts/wine-env.sh"
+ringvoyage_wine_setup
+
+program_pid=""
+cleanup() {
+    xdotool keyup Escape >/dev/null 2>&1 || true
+    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+        kill "$program_pid" 2>/dev/null || true
+        wait "$program_pid" 2>/dev/null || true
+    fi
+}
+trap cleanup EXIT
+
+wine "$exe" </dev/null >/dev/null 2>&1 &
+program_pid=$!
+
+window=""
+for _ in $(seq 1 300); do
+    # --all: match this pid AND the title, not either.
+    window="$(xdotool search --all --onlyvisible --pid "$program_pid" --name '^ Ringvoyage' 2>/dev/null | head -n 1 || true)"
+    [ -n "$window" ] && break
+    if ! kill -0 "$program_pid" 2>/dev/null; then
+        wait "$program_pid" && code=0 || code=$?
+        echo "Ringvoyage.exe ended before its window appeared (exit code $code)" >&2
+        exit 1
+    fi
+    sleep 0.2
+done
+if [ -z "$window" ]; then
+    echo "Ringvoyage.exe showed no window within 60 s" >&2
+    exit 1
+fi
+
+echo "Window $window on $DISPLAY; watching it for $seconds s"
+last=""
+for _ in $(seq 1 $((seconds * 4))); do
+    title="$(xdotool getwindowname "$window" 2>/dev/null || true)"
+    if [ -n "$title" ] && [ "$title" != "$last" ]; then
+        echo "  title: '$title'"
+        last="$title"
+    fi
+    sleep 0.25
+done
+
+shot="$repo/build/run-shot.png"
+import -window "$window" "$shot"
+
+# Esc ends the journey; the program then closes by itself.
+xdotool windowfocus --sync "$window" >/dev/null 2>&1 || true
+xdotool key Escape
+code=""
+for _ in $(seq 1 300); do
+    if ! kill -0 "$program_pid" 2>/dev/null; then
+        wait "$program_pid" && code=0 || code=$?
+        break
+    fi
+    sleep 0.2
+done
+if [ -z "$code" ]; then
+    echo "No exit 60 s after Esc; sending WM_CLOSE" >&2
+    wine "$send_command" close >/dev/null 2>&1 </dev/null || true
+    wait "$program_pid" && code=0 || code=$?
+fi
+program_pid=""
+echo "Ringvoyage.exe exited with code $code"
+echo "Screenshot: $shot"
+[ "$code" -eq 0 ]
