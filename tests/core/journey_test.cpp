@@ -8,6 +8,7 @@
 #include <random>
 
 #include "build.h"
+#include "controls.h"
 #include "frame_clock.h"
 #include "test_support.h"
 #include "tunnel_state.h"
@@ -252,4 +253,42 @@ TEST(Speed, BoundsHoldAndEitherDirectionStillWorks) {
     // Ordinary use stays far inside: a dozen presses either way.
     EXPECT_LT(8000.0 * std::pow(1.4141, 12), kMaxSpeed);
     EXPECT_GT(8000.0 * std::pow(0.7071635, 12), kMinSpeed);
+}
+
+// Random keys and clock jumps through the platform-free handlers and the
+// frame path, under the sanitizers.
+TEST(RandomInput, KeysAndClockJumpsKeepTheJourneyValid) {
+    std::mt19937 random(99);
+    for (int session = 0; session < 6; ++session) {
+        freshJourney();
+        SimulatedRun sim;
+        const int32_t characters[] = {'+', '-', ' ', '+', '-', 'q', 0, -1, INT32_MAX};
+        const int64_t jumps[] = {0,
+                                 1000,
+                                 kFrequency / 60,
+                                 kFrequency * 2,
+                                 kFrequency * 3600,
+                                 kFrequency * 3600 * 24 * 365,
+                                 -kFrequency};
+        const int steps = 800;
+        for (int step = 0; step < steps; ++step) {
+            const int burst = random() % 3 == 0 ? 50 : 1;
+            const int32_t key = characters[random() % std::size(characters)];
+            for (int i = 0; i < burst; ++i) handleKey(key);
+            if (session % 2 == 1 && step == steps - 200)
+                handleKey(27);
+
+            const int32_t whole = sim.frame(jumps[random() % std::size(jumps)]);
+            ASSERT_GE(whole, 0);
+            ASSERT_EQ(whole, static_cast<int32_t>(tunnel.travel));
+            ASSERT_LT(tunnel.travel, kWrapTravel);
+            ASSERT_GE(tunnel.speed, kMinSpeed);
+            ASSERT_LE(tunnel.speed, kMaxSpeed);
+            ASSERT_TRUE(std::isfinite(journey.carry));
+            ASSERT_TRUE(frameIsFinite());
+            if (tunnel.quitRequested == 0) {
+                ASSERT_GE(tunnel.visibleRings, 1) << "session " << session << " step " << step;
+            }
+        }
+    }
 }

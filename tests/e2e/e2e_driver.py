@@ -324,7 +324,8 @@ def scenario_keys(program):
     program.find_window()
     program.wait_readout()
     wait_until_moving(program, "start")
-    # 30 times "-" brings 8000 units/s down to about 0.25: a still picture.
+    # 30 times "-" take 8000 units/s down to the lower bound, 15.625 units/s
+    # (a ring every 16 s): a picture that no longer visibly moves.
     program.key(*(["minus"] * 30))
     wait_until_still(program, "slow")
     log("ok: thirty '-' stop the visible motion")

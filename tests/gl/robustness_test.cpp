@@ -1,0 +1,166 @@
+// Random sequences of what a user and the system do to the window — keys,
+// menu commands, resizes to every extreme, fullscreen toggles, long pauses —
+// through the real window procedure, with a frame painted after each step.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "frame.h"
+#include "gl_window.h"
+#include "journey.h"
+#include "resource.h"
+#include "scene.h"
+#include "tunnel_state.h"
+#include "window_state.h"
+
+namespace {
+
+class RobustnessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetProgramState();
+        drainMessages();
+        useRealClientSize();
+        ASSERT_TRUE(initScene());
+        LARGE_INTEGER value = {};
+        QueryPerformanceFrequency(&value);
+        frameClock.frequency = value.QuadPart;
+        QueryPerformanceCounter(&value);
+        frameClock.start = value.QuadPart;
+        windowState.running = 1;
+    }
+    void TearDown() override {
+        if (windowState.fullscreen != 0) {
+            SendMessageA(testWindow(), WM_COMMAND, MAKEWPARAM(ID_FULLSCREEN, 0), 0);
+        }
+        windowState.running = 0;
+        drainMessages();
+        useRealClientSize();
+    }
+};
+
+// Paints one frame as if `pauseSeconds` had passed since the previous one.
+void paintAfter(double pauseSeconds) {
+    LARGE_INTEGER value = {};
+    QueryPerformanceCounter(&value);
+    const int64_t pauseTicks = static_cast<int64_t>(pauseSeconds * frameClock.frequency);
+    frameClock.start -= pauseTicks;  // keeps start before the faked previous reading
+    frameClock.now = value.QuadPart - pauseTicks;
+    SendMessageA(testWindow(), WM_PAINT, 0, 0);
+}
+
+bool projectionIsFinite() {
+    GLfloat m[16] = {};
+    glGetFloatv(GL_PROJECTION_MATRIX, m);
+    for (GLfloat v : m) {
+        if (!std::isfinite(v))
+            return false;
+    }
+    return true;
+}
+
+bool frameIsFinite() {
+    for (int32_t j = 0; j < tunnel.visibleRings; ++j) {
+        for (int k = 0; k < kRingVertices; ++k) {
+            const ScreenVertex& v = tunnel.screenVertices[j][k];
+            if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.t))
+                return false;
+        }
+    }
+    return true;
+}
+
+LPARAM sizeParam(int width, int height) {
+    return MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height));
+}
+
+}  // namespace
+
+TEST_F(RobustnessTest, RandomSessionsKeepAWorkingFrame) {
+    HWND window = testWindow();
+    std::mt19937 random(4242);
+    const int sizes[][2] = {{0, 0},      {1, 1},     {800, 1},       {1, 800},
+                            {65535, 1},  {1, 65535}, {65535, 65535}, {800, 600},
+                            {1024, 600}, {600, 800}, {0, 600},       {600, 0}};
+    const int characters[] = {'+', '-', ' ', '+', '-', 'x', 0, 0x10000 + '+'};
+    const WORD commands[] = {ID_FASTER, ID_SLOWER, ID_FULLSCREEN, 12345};
+
+    for (int step = 0; step < 600; ++step) {
+        switch (random() % 5) {
+            case 0: {
+                const auto& size = sizes[random() % std::size(sizes)];
+                SendMessageA(window, WM_SIZE, SIZE_RESTORED, sizeParam(size[0], size[1]));
+                break;
+            }
+            case 1:
+                SendMessageA(window, WM_CHAR, characters[random() % std::size(characters)], 0);
+                break;
+            case 2:
+                SendMessageA(window, WM_COMMAND, MAKEWPARAM(commands[random() % 4], 0), 0);
+                break;
+            case 3:
+                // Holding a key: a burst of auto-repeats in one direction.
+                for (int i = 0; i < 40; ++i) SendMessageA(window, WM_CHAR, step % 2 ? '+' : '-', 0);
+                break;
+            default:
+                break;
+        }
+        const double pauses[] = {0.0, 0.0001, 0.016, 2.0, 3600.0, 86400.0 * 30};
+        paintAfter(pauses[random() % std::size(pauses)]);
+
+        ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "step " << step;
+        ASSERT_TRUE(projectionIsFinite()) << "step " << step;
+        GLint viewport[4] = {};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        ASSERT_GE(viewport[3], 1);
+        ASSERT_GE(tunnel.speed, kMinSpeed);
+        ASSERT_LE(tunnel.speed, kMaxSpeed);
+        ASSERT_GE(tunnel.travel, 0.0f);
+        ASSERT_LT(tunnel.travel, kWrapTravel);
+        ASSERT_GE(tunnel.visibleRings, 1) << "step " << step;
+        ASSERT_TRUE(frameIsFinite()) << "step " << step;
+        if (windowState.clientWidth > 0 && windowState.clientHeight > 0) {
+            const float aspect = static_cast<float>(static_cast<double>(windowState.clientWidth) /
+                                                    windowState.clientHeight);
+            ASSERT_EQ(tunnel.lastAspect, aspect) << "the projection follows a normal size";
+        }
+    }
+}
+
+TEST_F(RobustnessTest, MinimisedThenRestoredWindowGetsItsProjectionBack) {
+    HWND window = testWindow();
+    paintAfter(0.016);
+    SendMessageA(window, WM_SIZE, SIZE_MINIMIZED, sizeParam(0, 0));
+    for (int i = 0; i < 5; ++i) paintAfter(0.016);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_TRUE(projectionIsFinite());
+
+    SendMessageA(window, WM_SIZE, SIZE_RESTORED, sizeParam(1024, 600));
+    paintAfter(0.016);
+    EXPECT_EQ(tunnel.lastAspect, static_cast<float>(1024.0 / 600.0));
+    GLfloat m[16] = {};
+    glGetFloatv(GL_PROJECTION_MATRIX, m);
+    EXPECT_FLOAT_EQ(m[0], 1.0f / (1024.0f / 600.0f));
+    EXPECT_FLOAT_EQ(m[5], 1.0f);
+}
+
+TEST_F(RobustnessTest, RepeatedFullscreenTogglesReturnToTheWindow) {
+    HWND window = testWindow();
+    RECT before = {};
+    GetWindowRect(window, &before);
+    for (int i = 0; i < 20; ++i) {
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(ID_FULLSCREEN, 0), 0);
+        paintAfter(0.016);
+        ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+    EXPECT_EQ(windowState.fullscreen, 0);
+    RECT after = {};
+    GetWindowRect(window, &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.right, before.right);
+    EXPECT_EQ(after.bottom, before.bottom);
+    EXPECT_NE(GetMenu(window), nullptr);
+}
