@@ -4,40 +4,15 @@
 // counted and reported; they must be zero.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+#include "alloc_counter.h"
 #include "build.h"
 #include "outline.h"
 #include "tunnel_state.h"
 
 namespace {
-std::atomic<long> allocations{0};
-}
-
-// Counting replacement of the global allocator; GCC cannot tell that the
-// matching delete below is the replacement's own.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-#pragma GCC diagnostic pop
-
-namespace {
 
 void reportAllocations(benchmark::State& state, long before) {
-    state.counters["allocs"] = static_cast<double>(allocations - before);
+    state.counters["allocs"] = static_cast<double>(allocationCount() - before);
     state.counters["rings"] = tunnel.visibleRings;
 }
 
@@ -49,7 +24,7 @@ void BM_SteadyStraight(benchmark::State& state) {
         tunnel.rings[n].turn[0] = tunnel.rings[n].turn[1] = tunnel.rings[n].turn[2] = 0.0f;
     }
     tunnel.lastShapedRing = kMaxRings - 1;
-    const long before = allocations;
+    const long before = allocationCount();
     for (auto _ : state) {
         buildTunnel(0);
         benchmark::DoNotOptimize(tunnel.screenVertices);
@@ -64,7 +39,7 @@ void BM_SteadyCurving(benchmark::State& state) {
     startJourney();
     const int32_t travel = static_cast<int32_t>(state.range(0));
     for (int32_t t = 0; t <= travel; t += 128) buildTunnel(t);
-    const long before = allocations;
+    const long before = allocationCount();
     for (auto _ : state) {
         buildTunnel(travel);
         benchmark::DoNotOptimize(tunnel.screenVertices);
@@ -77,7 +52,7 @@ BENCHMARK(BM_SteadyCurving)->Arg(8000 * 3)->Arg(8000 * 20)->Arg(256 * 45);
 void BM_FirstFrame(benchmark::State& state) {
     resetTunnelState();
     startJourney();
-    const long before = allocations;
+    const long before = allocationCount();
     for (auto _ : state) {
         tunnel.lastShapedRing = -1;
         buildTunnel(0);

@@ -257,34 +257,20 @@ class Program:
         self.stderr_file.close()
 
 
-def wait_until_still(program, name, timeout=30):
-    """Waits until two screenshots 0.7 s apart are the same picture."""
+def wait_for_pictures(program, name, wanted, timeout=30):
+    """Waits until two screenshots 0.7 s apart are the same picture (wanted
+    "still") or clearly differ (wanted "moving")."""
     state = {"last": program.screenshot(name + "-0.png"), "n": 0}
 
-    def still():
+    def settled():
         time.sleep(0.7)
         state["n"] += 1
         shot = program.screenshot("%s-%d.png" % (name, state["n"]))
         diff = shot.mean_difference(state["last"])
         state["last"] = shot
-        return diff < 1.0
+        return diff < 1.0 if wanted == "still" else diff > 4.0
 
-    wait_for("a still picture (" + name + ")", still, timeout, interval=0)
-
-
-def wait_until_moving(program, name, timeout=30):
-    """Waits until two screenshots 0.7 s apart differ clearly."""
-    state = {"last": program.screenshot(name + "-0.png"), "n": 0}
-
-    def moving():
-        time.sleep(0.7)
-        state["n"] += 1
-        shot = program.screenshot("%s-%d.png" % (name, state["n"]))
-        diff = shot.mean_difference(state["last"])
-        state["last"] = shot
-        return diff > 4.0
-
-    wait_for("a moving picture (" + name + ")", moving, timeout, interval=0)
+    wait_for("a %s picture (%s)" % (wanted, name), settled, timeout, interval=0)
 
 
 def scenario_startup(program):
@@ -323,15 +309,15 @@ def scenario_keys(program):
     toggles the pulsing radius; the program keeps running throughout."""
     program.find_window()
     program.wait_readout()
-    wait_until_moving(program, "start")
+    wait_for_pictures(program, "start", "moving")
     # 30 times "-" take 8000 units/s down to the lower bound, 15.625 units/s
     # (a ring every 16 s): a picture that no longer visibly moves.
     program.key(*(["minus"] * 30))
-    wait_until_still(program, "slow")
+    wait_for_pictures(program, "slow", "still")
     log("ok: thirty '-' stop the visible motion")
     program.check_still_animating("'-'")
     program.key(*(["plus"] * 30))
-    wait_until_moving(program, "fast")
+    wait_for_pictures(program, "fast", "moving")
     log("ok: thirty '+' make the tunnel move again")
     program.key("space")
     program.check_still_animating("space")
