@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <ostream>
 #include <random>
+#include <string>
 
 #include "build.h"
 #include "controls.h"
@@ -76,6 +78,10 @@ struct LongRun {
     float speed;
 };
 
+void PrintTo(const LongRun& run, std::ostream* out) {
+    *out << run.framesPerSecond << " fps at speed " << run.speed;
+}
+
 class LongJourney : public ::testing::TestWithParam<LongRun> {};
 
 }  // namespace
@@ -134,7 +140,14 @@ TEST_P(LongJourney, KeepsMovingAtTheSetSpeed) {
 INSTANTIATE_TEST_SUITE_P(FrameRatesAndSpeeds, LongJourney,
                          ::testing::Values(LongRun{10000, 8000.0f}, LongRun{60, 8000.0f},
                                            LongRun{10000, kMinSpeed}, LongRun{60, kMinSpeed},
-                                           LongRun{10000, kMaxSpeed}, LongRun{60, kMaxSpeed}));
+                                           LongRun{10000, kMaxSpeed}, LongRun{60, kMaxSpeed}),
+                         [](const ::testing::TestParamInfo<LongRun>& info) {
+                             const char* speed = info.param.speed == kMinSpeed   ? "MinSpeed"
+                                                 : info.param.speed == kMaxSpeed ? "MaxSpeed"
+                                                                                 : "StartSpeed";
+                             return std::to_string(static_cast<int>(info.param.framesPerSecond)) +
+                                    "fps" + speed;
+                         });
 
 TEST(Journey, NormalRangeAdvanceIsTheFloatSum) {
     freshJourney();
