@@ -52,20 +52,13 @@ trap cleanup EXIT
 wine "$exe" </dev/null >/dev/null 2>&1 &
 program_pid=$!
 
-window=""
-for _ in $(seq 1 300); do
-    # --all: match this pid AND the title, not either.
-    window="$(xdotool search --all --onlyvisible --pid "$program_pid" --name '^ Ringvoyage' 2>/dev/null | head -n 1 || true)"
-    [ -n "$window" ] && break
+if ! window="$(ringvoyage_find_window "$program_pid" '^ Ringvoyage')"; then
     if ! kill -0 "$program_pid" 2>/dev/null; then
         wait "$program_pid" && code=0 || code=$?
         echo "Ringvoyage.exe ended before its window appeared (exit code $code)" >&2
-        exit 1
+    else
+        echo "Ringvoyage.exe showed no window within 60 s" >&2
     fi
-    sleep 0.2
-done
-if [ -z "$window" ]; then
-    echo "Ringvoyage.exe showed no window within 60 s" >&2
     exit 1
 fi
 

@@ -52,6 +52,24 @@ ringvoyage_init_prefix() {
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
+# Prints the id of the visible window of process PID whose title matches
+# REGEX; fails when the process ends first or after 60 s. --all: xdotool
+# otherwise matches the pid OR the title.
+ringvoyage_find_window() {
+  local pid="$1" regex="$2" window
+  for _ in $(seq 1 300); do
+    window="$(xdotool search --all --onlyvisible --pid "$pid" --name "$regex" 2>/dev/null |
+      head -n 1 || true)"
+    if [ -n "$window" ]; then
+      echo "$window"
+      return 0
+    fi
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+
 ringvoyage_wine_setup() {
   if [ -z "${DISPLAY:-}" ]; then
     ringvoyage_start_xvfb

@@ -55,15 +55,8 @@ measure() {
     samples="$(mktemp)"
     wine "$exe" </dev/null >/dev/null 2>&1 &
     pid=$!
-    local window=""
-    for _ in $(seq 1 300); do
-        window="$(xdotool search --all --onlyvisible --pid "$pid" --name "$title_regex" 2>/dev/null |
-            head -n 1 || true)"
-        [ -n "$window" ] && break
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.2
-    done
-    if [ -z "$window" ]; then
+    local window
+    if ! window="$(ringvoyage_find_window "$pid" "$title_regex")"; then
         echo "$name: no window appeared" >&2
         rm -f "$samples"
         return 1

@@ -53,6 +53,15 @@ void resetProgramState() {
     windowState.mainWindow = sharedWindow;
 }
 
+void startRealFrameClock(double secondsAgo) {
+    LARGE_INTEGER value = {};
+    QueryPerformanceFrequency(&value);
+    frameClock.frequency = value.QuadPart;
+    QueryPerformanceCounter(&value);
+    frameClock.start = value.QuadPart -
+                       static_cast<int64_t>(secondsAgo * static_cast<double>(frameClock.frequency));
+}
+
 ClientSize useRealClientSize() {
     RECT client = {};
     GetClientRect(sharedWindow, &client);

@@ -30,5 +30,9 @@ std::vector<uint8_t> readBackBuffer(int32_t width, int32_t height);
 // read without LoadImageA; empty when the resource is missing.
 std::vector<uint8_t> bitmapResourcePixels(int32_t id, int32_t& width, int32_t& height);
 
+// Starts the frame clock on the real counter as if the program had started
+// `secondsAgo` seconds ago.
+void startRealFrameClock(double secondsAgo);
+
 // Discards every message waiting for the window.
 void drainMessages();

@@ -24,11 +24,7 @@ protected:
         drainMessages();
         useRealClientSize();
         ASSERT_TRUE(initScene());
-        LARGE_INTEGER value = {};
-        QueryPerformanceFrequency(&value);
-        frameClock.frequency = value.QuadPart;
-        QueryPerformanceCounter(&value);
-        frameClock.start = value.QuadPart;
+        startRealFrameClock(0.0);
         windowState.running = 1;
     }
     void TearDown() override {

@@ -125,11 +125,7 @@ TEST_F(WindowTest, PaintWhileRunningIsOneFrame) {
     HWND window = testWindow();
     useRealClientSize();
     ASSERT_TRUE(initScene());
-    LARGE_INTEGER value = {};
-    QueryPerformanceFrequency(&value);
-    frameClock.frequency = value.QuadPart;
-    QueryPerformanceCounter(&value);
-    frameClock.start = value.QuadPart - frameClock.frequency / 4;  // started 0.25 s ago
+    startRealFrameClock(0.25);
     windowState.running = 1;
 
     InvalidateRect(window, nullptr, FALSE);
