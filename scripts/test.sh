@@ -84,17 +84,9 @@ run_tests() {
 wine_setup() {
     # shellcheck source=scripts/wine-env.sh
     source "$repo/scripts/wine-env.sh" || return 1
-    local socket="/tmp/.X11-unix/X${RINGVOYAGE_XVFB_DISPLAY#:}"
-    local had_display=0
-    if [ -n "${DISPLAY:-}" ] || [ -e "$socket" ]; then
-        had_display=1
-    fi
     ringvoyage_wine_setup || return 1
-    # Only an Xvfb started here is ours to stop; it is our last background job.
-    if [ "$had_display" -eq 0 ] && [ -n "${!:-}" ] &&
-        [ "$(cat "/proc/$!/comm" 2>/dev/null)" = "Xvfb" ]; then
-        xvfb_pid=$!
-    fi
+    # Only an Xvfb started here is ours to stop.
+    xvfb_pid="$RINGVOYAGE_XVFB_PID"
     wine_ready=1
     xdotool keyup Escape plus minus space F11 KP_Add KP_Subtract >/dev/null 2>&1 || true
     echo "display $DISPLAY, prefix $WINEPREFIX"

@@ -13,14 +13,46 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # 800x600 window fits.
 RINGVOYAGE_XVFB_DISPLAY="${RINGVOYAGE_XVFB_DISPLAY:-:73}"
 
+# True when an X server answers on display $1.
+ringvoyage_display_answers() {
+  DISPLAY="$1" xdpyinfo >/dev/null 2>&1
+}
+
+# Exports DISPLAY as the project's virtual display, starting Xvfb there unless
+# a server already answers. A server that died (or a machine restored from a
+# snapshot) leaves its socket and lock file behind; those are removed, since
+# a socket nobody listens on would make every window creation fail. Sets
+# RINGVOYAGE_XVFB_PID when this call started the server.
 ringvoyage_start_xvfb() {
   local num="${RINGVOYAGE_XVFB_DISPLAY#:}"
-  if [ ! -e "/tmp/.X11-unix/X$num" ]; then
-    Xvfb "$RINGVOYAGE_XVFB_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    for _ in $(seq 1 50); do
-      [ -e "/tmp/.X11-unix/X$num" ] && break
+  RINGVOYAGE_XVFB_PID=""
+  if ! ringvoyage_display_answers "$RINGVOYAGE_XVFB_DISPLAY"; then
+    # The lock names the server's pid; after a restore that pid may belong
+    # to some other process, so only a live X server keeps its lock.
+    local lock="/tmp/.X$num-lock" holder
+    holder="$(tr -dc 0-9 2>/dev/null <"$lock" || true)"
+    if [ -z "$holder" ] ||
+      ! grep -qxE 'Xvfb|Xorg|X' "/proc/$holder/comm" 2>/dev/null; then
+      rm -f "$lock" "/tmp/.X11-unix/X$num" 2>/dev/null || true
+    fi
+    Xvfb "$RINGVOYAGE_XVFB_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp \
+      </dev/null >/dev/null 2>&1 &
+    RINGVOYAGE_XVFB_PID=$!
+    local answered=0
+    for _ in $(seq 1 100); do
+      if ringvoyage_display_answers "$RINGVOYAGE_XVFB_DISPLAY"; then
+        answered=1
+        break
+      fi
+      kill -0 "$RINGVOYAGE_XVFB_PID" 2>/dev/null || break
       sleep 0.1
     done
+    if [ "$answered" -eq 0 ]; then
+      echo "no X server answers on $RINGVOYAGE_XVFB_DISPLAY (Xvfb did not start)" >&2
+      kill "$RINGVOYAGE_XVFB_PID" 2>/dev/null || true
+      RINGVOYAGE_XVFB_PID=""
+      return 1
+    fi
   fi
   export DISPLAY="$RINGVOYAGE_XVFB_DISPLAY"
 }
@@ -70,9 +102,14 @@ ringvoyage_find_window() {
   return 1
 }
 
+# Uses DISPLAY when a server answers there, otherwise the virtual display.
 ringvoyage_wine_setup() {
-  if [ -z "${DISPLAY:-}" ]; then
-    ringvoyage_start_xvfb
+  RINGVOYAGE_XVFB_PID=""
+  if [ -z "${DISPLAY:-}" ] || ! ringvoyage_display_answers "$DISPLAY"; then
+    if [ -n "${DISPLAY:-}" ]; then
+      echo "DISPLAY $DISPLAY does not answer; using a virtual display" >&2
+    fi
+    ringvoyage_start_xvfb || return 1
   fi
   ringvoyage_init_prefix
 }

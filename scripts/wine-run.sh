@@ -3,8 +3,5 @@
 # of the i686 build). Exit code is the program's.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
-if [ -z "${DISPLAY:-}" ]; then
-  ringvoyage_start_xvfb
-fi
-ringvoyage_init_prefix
+ringvoyage_wine_setup
 exec wine "$@"
