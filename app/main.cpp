@@ -8,8 +8,13 @@
 
 namespace {
 
-void reportStartupFailure(HWND owner, const char* text) {
+// Exit code of a start that failed: the box tells the user, the code tells
+// whoever started the program.
+constexpr int kStartupFailed = 1;
+
+int reportStartupFailure(HWND owner, const char* text) {
     MessageBoxA(owner, text, "Error", MB_ICONERROR);
+    return kStartupFailed;
 }
 
 HICON loadMainIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
@@ -55,13 +60,11 @@ WPARAM runMessageLoop(HACCEL accelerators) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowState.running = 0;
     if (!registerMainClass(instance)) {
-        reportStartupFailure(nullptr, "Failed to register the window class");
-        return 0;
+        return reportStartupFailure(nullptr, "Failed to register the window class");
     }
     HWND window = createMainWindow(instance);
     if (window == nullptr) {
-        reportStartupFailure(nullptr, "Failed to create the window.");
-        return 0;
+        return reportStartupFailure(nullptr, "Failed to create the window.");
     }
     setWindowIcons(window, instance);
     windowState.mainWindow = window;
@@ -69,8 +72,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     UpdateWindow(window);
     startFrameClock();
     if (!initScene()) {
-        reportStartupFailure(window, "Failed to initialize 3D effect.");
-        return 0;
+        return reportStartupFailure(window, "Failed to initialize 3D effect.");
     }
     windowState.running = 1;
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCEL));

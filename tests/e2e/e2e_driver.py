@@ -132,13 +132,14 @@ def is_wall_colour(pixel):
 class Program:
     """One run of Ringvoyage.exe under Wine, with its top-level X window."""
 
-    def __init__(self, options, env=None):
+    def __init__(self, options, env=None, command=None):
         self.options = options
         self.stderr_path = os.path.join(options.workdir, "program.stderr")
         self.stderr_file = open(self.stderr_path, "w")
         # Own session: Wine's helpers must not hold our output open, and the
         # whole group can be killed at the end.
-        self.process = subprocess.Popen([options.wine_run, options.exe], stdin=subprocess.DEVNULL,
+        self.process = subprocess.Popen(command or [options.wine_run, options.exe],
+                                        stdin=subprocess.DEVNULL,
                                         stdout=self.stderr_file, stderr=self.stderr_file,
                                         env=env, start_new_session=True)
         self.window = None
@@ -445,6 +446,27 @@ def scenario_close(program):
     check(code == 0, "closing the window ends the program with exit code 0 (%d)" % code)
 
 
+def scenario_no_display(program):
+    """Without a reachable X display the window cannot be created: the program
+    ends by itself with exit code 1 instead of reporting success."""
+    code = program.wait_exit(60)
+    check(code == 1, "a start without a display ends with exit code 1 (%d)" % code)
+
+
+# Runs the program with DISPLAY naming a display nobody serves; Wine itself is
+# set up on the working display first.
+NO_DISPLAY_COMMAND = 'source "$1" && ringvoyage_wine_setup && DISPLAY="$2" exec wine "$3"'
+
+
+def no_display_command(options):
+    env_script = os.path.join(os.path.dirname(os.path.abspath(options.wine_run)), "wine-env.sh")
+    dead = next(d for d in (":%d" % n for n in range(1999, 1900, -1))
+                if subprocess.run(["xdpyinfo", "-display", d], stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                  timeout=15).returncode != 0)
+    return ["bash", "-c", NO_DISPLAY_COMMAND, "_", env_script, dead, options.exe]
+
+
 SCENARIOS = {
     "startup": scenario_startup,
     "keys": scenario_keys,
@@ -454,6 +476,7 @@ SCENARIOS = {
     "escape": scenario_escape,
     "exit": scenario_exit,
     "close": scenario_close,
+    "no_display": scenario_no_display,
 }
 
 
@@ -493,7 +516,8 @@ def main():
         if options.scenario == "startup":
             # Shows the program's debugger output on its stderr.
             env["WINEDEBUG"] = "-all,+debugstr"
-        program = Program(options, env)
+        command = no_display_command(options) if options.scenario == "no_display" else None
+        program = Program(options, env, command)
         SCENARIOS[options.scenario](program)
     except (Failure, subprocess.TimeoutExpired) as error:
         log("FAIL: %s" % error)
