@@ -18,6 +18,17 @@ ringvoyage_display_answers() {
   DISPLAY="$1" xdpyinfo >/dev/null 2>&1
 }
 
+# True when pid $1 is an X server that has not ended. The lock file's pid may,
+# after a restore, belong to some other process, and a killed server stays a
+# zombie until it is reaped.
+ringvoyage_is_running_x_server() {
+  local pid="$1" state
+  [ -n "$pid" ] || return 1
+  grep -qxE 'Xvfb|Xorg|X' "/proc/$pid/comm" 2>/dev/null || return 1
+  state="$(sed -E 's/^.*\) ([A-Za-z]).*$/\1/' "/proc/$pid/stat" 2>/dev/null)" || return 1
+  [ -n "$state" ] && [ "$state" != Z ] && [ "$state" != X ]
+}
+
 # Exports DISPLAY as the project's virtual display, starting Xvfb there unless
 # a server already answers. A server that died (or a machine restored from a
 # snapshot) leaves its socket and lock file behind; those are removed, since
@@ -27,12 +38,9 @@ ringvoyage_start_xvfb() {
   local num="${RINGVOYAGE_XVFB_DISPLAY#:}"
   RINGVOYAGE_XVFB_PID=""
   if ! ringvoyage_display_answers "$RINGVOYAGE_XVFB_DISPLAY"; then
-    # The lock names the server's pid; after a restore that pid may belong
-    # to some other process, so only a live X server keeps its lock.
     local lock="/tmp/.X$num-lock" holder
     holder="$(tr -dc 0-9 2>/dev/null <"$lock" || true)"
-    if [ -z "$holder" ] ||
-      ! grep -qxE 'Xvfb|Xorg|X' "/proc/$holder/comm" 2>/dev/null; then
+    if ! ringvoyage_is_running_x_server "$holder"; then
       rm -f "$lock" "/tmp/.X11-unix/X$num" 2>/dev/null || true
     fi
     Xvfb "$RINGVOYAGE_XVFB_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp \
