@@ -43,6 +43,11 @@ bool clientAspect(float& aspect) {
 }
 
 bool initScene() {
+    // Without a GL context (no usable pixel format or driver) nothing could
+    // ever be drawn: report it rather than run a blank window.
+    if (wglGetCurrentContext() == nullptr) {
+        return false;
+    }
     float aspect = 0.0f;
     if (clientAspect(aspect)) {
         applyProjection(aspect);

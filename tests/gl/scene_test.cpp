@@ -169,6 +169,19 @@ TEST_F(SceneTest, SetupLeavesTheStartingState) {
     EXPECT_EQ(frameRenderer.framesSinceStamp, 17);
 }
 
+TEST_F(SceneTest, SetupWithoutAContextFailsAndChangesNothing) {
+    tunnel.speed = 123.0f;
+    const uint32_t textureBefore = tunnelTexture.handle;
+    HDC dc = wglGetCurrentDC();
+    HGLRC context = wglGetCurrentContext();
+    ASSERT_TRUE(wglMakeCurrent(dc, nullptr));
+    const bool result = initScene();
+    ASSERT_TRUE(wglMakeCurrent(dc, context));
+    EXPECT_FALSE(result);
+    EXPECT_EQ(tunnel.speed, 123.0f) << "the journey did not start";
+    EXPECT_EQ(tunnelTexture.handle, textureBefore) << "the texture was left alone";
+}
+
 TEST_F(SceneTest, SetupWithoutClientAreaDefersTheProjection) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
