@@ -34,12 +34,13 @@ void updateFrameRate() {
         frameRenderer.fpsStamp = frameClock.time;
         frameRenderer.stamped = 1;
     }
-    const double elapsed =
-        static_cast<double>(frameClock.time) - static_cast<double>(frameRenderer.fpsStamp);
-    if (!(elapsed >= 1.0)) {
+    const float elapsed = static_cast<float>(static_cast<double>(frameClock.time) -
+                                             static_cast<double>(frameRenderer.fpsStamp));
+    if (!(static_cast<double>(elapsed) >= 1.0)) {
         return;
     }
-    const double rate = static_cast<double>(frameRenderer.framesSinceStamp) / elapsed;
+    const double rate =
+        static_cast<double>(frameRenderer.framesSinceStamp) / static_cast<double>(elapsed);
     char text[kTitleBufferSize];
     std::snprintf(text, sizeof text, "%s 1.03 - %g FPS", kProgramTitle, rate);
     SetWindowTextA(windowState.mainWindow, text);
