@@ -306,25 +306,27 @@ def scenario_startup(program):
 
 
 def scenario_keys(program):
-    """"-" slows the journey down to a standstill, "+" speeds it up again, space
-    toggles the pulsing radius; the program keeps running throughout."""
+    """"-" slows the journey down to a standstill and "+" speeds it up again,
+    from the main keys and from the keypad; space is taken without a hitch;
+    the program keeps running throughout."""
     program.find_window()
     program.wait_readout()
     wait_for_pictures(program, "start", "moving")
     # 30 times "-" take 8000 units/s down to the lower bound, 15.625 units/s
-    # (a ring every 16 s): a picture that no longer visibly moves.
-    program.key(*(["minus"] * 30))
-    wait_for_pictures(program, "slow", "still")
-    log("ok: thirty '-' stop the visible motion")
-    program.check_still_animating("'-'")
-    program.key(*(["plus"] * 30))
-    wait_for_pictures(program, "fast", "moving")
-    log("ok: thirty '+' make the tunnel move again")
+    # (a ring every 16 s): a picture that no longer visibly moves. 30 times
+    # "+" from there reach 512,000 units/s.
+    for slower, faster, name in (("minus", "plus", "main"), ("KP_Subtract", "KP_Add", "keypad")):
+        program.key(*([slower] * 30))
+        wait_for_pictures(program, "slow-" + name, "still")
+        log("ok: thirty '-' (%s keys) stop the visible motion" % name)
+        program.check_still_animating("'-' (%s keys)" % name)
+        program.key(*([faster] * 30))
+        wait_for_pictures(program, "fast-" + name, "moving")
+        log("ok: thirty '+' (%s keys) make the tunnel move again" % name)
     program.key("space")
     program.check_still_animating("space")
     program.key("space")
-    program.key("KP_Subtract", "KP_Add")
-    program.check_still_animating("space and the keypad keys")
+    program.check_still_animating("a second space")
     program.send_command(40003)
     code = program.wait_exit(60)
     check(code == 0, "menu Exit ends the program with exit code 0 (%d)" % code)
@@ -386,17 +388,64 @@ def scenario_fullscreen(program):
     check_windowed(program, "second Fullscreen command", framed)
 
 
+# What the menu's web pages must open.
+HOME_PAGE = "https://ringvoyage.example/?page=Windows/Tools/Ringvoyage/1"
+DONATE_PAGE = "https://ringvoyage.example/?seite=PayPal&Program=Ringvoyage"
+BROWSER_KEY = r"HKCU\Software\Wine\WineBrowser"
+
+
+class RecordingBrowser:
+    """Makes Wine's browser launcher run a script that records the address it
+    is given, in place of a real browser, for as long as the block lasts."""
+
+    def __init__(self, options):
+        self.options = options
+        self.log_path = os.path.join(options.workdir, "opened-addresses.txt")
+        self.script = os.path.join(options.workdir, "record-address.sh")
+
+    def __enter__(self):
+        if os.path.exists(self.log_path):
+            os.remove(self.log_path)
+        with open(self.script, "w") as f:
+            f.write("#!/bin/sh\nprintf '%%s\\n' \"$*\" >> '%s'\n" % self.log_path)
+        os.chmod(self.script, 0o755)
+        self.reg("add", BROWSER_KEY, "/v", "Browsers", "/t", "REG_SZ", "/d", self.script, "/f")
+        return self
+
+    def __exit__(self, *_):
+        self.reg("delete", BROWSER_KEY, "/v", "Browsers", "/f")
+
+    def reg(self, *args):
+        run([self.options.wine_run, "reg"] + list(args), timeout=60)
+
+    def opened(self):
+        try:
+            with open(self.log_path) as f:
+                return f.read().splitlines()
+        except FileNotFoundError:
+            return []
+
+
 def scenario_menu(program):
-    """Faster, Slower, Homepage and Donate leave the program running."""
-    program.find_window()
-    program.wait_readout()
-    for command, name in ((40005, "Faster"), (40006, "Slower"), (40002, "Homepage"),
-                          (40004, "Donate")):
-        program.send_command(command)
-        program.check_still_animating("menu %s" % name)
-    program.send_command(40003)
-    code = program.wait_exit(60)
-    check(code == 0, "menu Exit ends the program with exit code 0 (%d)" % code)
+    """Homepage and Donate open their addresses in the browser; Faster and
+    Slower leave the program running; Exit ends it."""
+    with RecordingBrowser(program.options) as browser:
+        program.find_window()
+        program.wait_readout()
+        for command, name, address in ((40002, "Homepage", HOME_PAGE),
+                                       (40004, "Donate", DONATE_PAGE)):
+            before = len(browser.opened())
+            program.send_command(command)
+            opened = wait_for("the browser to be given the %s address" % name,
+                              lambda: browser.opened()[before:], 30)
+            check(opened == [address], "menu %s opens %s (%r)" % (name, address, opened))
+            program.check_still_animating("menu %s" % name)
+        for command, name in ((40005, "Faster"), (40006, "Slower")):
+            program.send_command(command)
+            program.check_still_animating("menu %s" % name)
+        program.send_command(40003)
+        code = program.wait_exit(60)
+        check(code == 0, "menu Exit ends the program with exit code 0 (%d)" % code)
 
 
 def scenario_hold_keys(program):
