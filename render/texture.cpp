@@ -21,8 +21,9 @@ struct BitmapPixels {
     const void* bits;  // first byte of the bottom row
 };
 
-// Only a bottom-up 24-bit DIB matches the layout GL_BGR_EXT with 4-byte
-// row alignment reads; anything else would make GLU read out of bounds.
+// Only a 24-bit DIB section with its pixels in memory has the layout that
+// GL_BGR_EXT with 4-byte row alignment reads; anything else would make GLU
+// read out of bounds.
 bool readBitmapPixels(HBITMAP bitmap, BitmapPixels& out) {
     BITMAP info = {};
     if (bitmap == nullptr || GetObjectA(bitmap, sizeof info, &info) != sizeof info) {
