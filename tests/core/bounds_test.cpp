@@ -38,6 +38,41 @@ void placeRing(int slot, Vec4 center, Vec4 side, Vec4 up, float radius) {
     ring.radius = radius;
 }
 
+// The ring's rectangle by the closed form, with S = R side and U = R up each
+// either rounded to float or kept in double before the lines are formed.
+ScreenRect boundsByFormula(const RingRecord& ring, bool roundS, bool roundU) {
+    const double R = ring.radius, f = 2.0;
+    double S[3] = {R * ring.side.x, R * ring.side.y, R * ring.side.z};
+    double U[3] = {R * ring.up.x, R * ring.up.y, R * ring.up.z};
+    for (int i = 0; i < 3; ++i) {
+        S[i] = roundS ? static_cast<float>(S[i]) : S[i];
+        U[i] = roundU ? static_cast<float>(U[i]) : U[i];
+    }
+    const double C[3] = {ring.center.x, ring.center.y, ring.center.z};
+    // Extent along x (q = 0) or z (q = 2); sign -1 turns z into screen y.
+    auto extent = [&](int q, double sign, float& lo, float& hi) {
+        float X[2], Y[2];
+        circleLineIntersect(S[q] * C[1] - S[1] * C[q], U[1] * C[q] - U[q] * C[1],
+                            U[q] * S[1] - U[1] * S[q], X[0], Y[0], X[1], Y[1]);
+        double v[2];
+        for (int k = 0; k < 2; ++k) {
+            v[k] = sign * (((U[q] * X[k] + S[q] * Y[k]) + C[q]) * f /
+                           ((U[1] * X[k] + S[1] * Y[k]) + C[1]));
+        }
+        lo = static_cast<float>(v[0] >= v[1] ? v[1] : v[0]);
+        hi = static_cast<float>(v[0] >= v[1] ? v[0] : v[1]);
+    };
+    ScreenRect r;
+    extent(0, 1.0, r.minX, r.maxX);
+    extent(2, -1.0, r.minY, r.maxY);
+    return r;
+}
+
+bool sameBits(const ScreenRect& a, const ScreenRect& b) {
+    return bitsOf(a.minX) == bitsOf(b.minX) && bitsOf(a.minY) == bitsOf(b.minY) &&
+           bitsOf(a.maxX) == bitsOf(b.maxX) && bitsOf(a.maxY) == bitsOf(b.maxY);
+}
+
 }  // namespace
 
 TEST(Rect, UnboundedIsNotEmptyAndSpans1e10) {
@@ -85,7 +120,7 @@ TEST(Rect, NaNFollowsTheComparisonForms) {
     expectRect(r, 0, 0, 2, 2);
 }
 
-TEST(CircleLine, DocumentedPoints) {
+TEST(CircleLine, AxisAlignedLinesGiveExactPoints) {
     Points p = intersect(1, 0, 0);
     EXPECT_EQ(p.x1, 0.0f);
     EXPECT_EQ(p.y1, 1.0f);
@@ -148,6 +183,25 @@ TEST_F(RingBounds, RingInTheEyePlaneIsAllNaN) {
     EXPECT_TRUE(std::isnan(r.minY));
     EXPECT_TRUE(std::isnan(r.maxX));
     EXPECT_TRUE(std::isnan(r.maxY));
+}
+
+// S = R side and U = R up are each rounded to float before the line
+// coefficients are formed; for this tilted ring dropping either rounding
+// changes the rectangle.
+TEST_F(RingBounds, AxesScaledByRadiusAreRoundedToFloat) {
+    // side (cos -1.4, sin -1.4, 0) and up tilted by -0.2 from +z about it, to
+    // seven digits.
+    placeRing(5, {4, 53, -9, 1}, {0.1699672f, -0.9854497f, 0, 1},
+              {-0.1957786f, -0.03376726f, 0.9800666f, 1}, 25);
+    const ScreenRect expected = boundsByFormula(tunnel.rings[5], true, true);
+    ScreenRect r;
+    ringScreenBounds(5, r);
+    EXPECT_EQ(bitsOf(r.minX), bitsOf(expected.minX));
+    EXPECT_EQ(bitsOf(r.minY), bitsOf(expected.minY));
+    EXPECT_EQ(bitsOf(r.maxX), bitsOf(expected.maxX));
+    EXPECT_EQ(bitsOf(r.maxY), bitsOf(expected.maxY));
+    EXPECT_FALSE(sameBits(boundsByFormula(tunnel.rings[5], false, true), expected));
+    EXPECT_FALSE(sameBits(boundsByFormula(tunnel.rings[5], true, false), expected));
 }
 
 // For any ring wholly in front of the eye the rectangle is the bounding box

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "bounds.h"
@@ -37,6 +38,41 @@ double length(const Vec4& v) {
 
 double dot(const Vec4& a, const Vec4& b) {
     return double(a.x) * b.x + double(a.y) * b.y + double(a.z) * b.z;
+}
+
+// Which camera-space coordinates of a vertex are rounded to float before the
+// division by depth.
+struct Rounding {
+    bool x, y, z;
+};
+constexpr Rounding kRoundXAndZ = {true, false, true};
+
+// Screen x and y of outline point o on `ring`, worked out from the ring's
+// centre and axes; a depth that is not positive is replaced by 0.1f.
+std::pair<float, float> projected(const RingRecord& ring, const OutlinePoint& o, Rounding r) {
+    const Vec4 &C = ring.center, &S = ring.side, &U = ring.up;
+    double X = (double(U.x) * o.y + double(S.x) * o.x) + C.x;
+    double Y = (double(U.y) * o.y + double(S.y) * o.x) + C.y;
+    double Z = (double(U.z) * o.y + double(S.z) * o.x) + C.z;
+    X = r.x ? static_cast<float>(X) : X;
+    Y = r.y ? static_cast<float>(Y) : Y;
+    Z = r.z ? static_cast<float>(Z) : Z;
+    const double depth = Y > 0.0 ? Y : double(0.1f);
+    return {static_cast<float>(2.0 * X / depth), static_cast<float>(-(Z * 2.0 / depth))};
+}
+
+// Vertices of the last build whose bits differ from `projected` with r.
+int projectionMismatches(int32_t travel, Rounding r) {
+    int mismatches = 0;
+    for (int j = 0; j < tunnel.visibleRings; ++j) {
+        const int32_t slot = ((travel >> 8) + j) & (kMaxRings - 1);
+        for (int k = 0; k <= 64; ++k) {
+            const auto [x, y] = projected(tunnel.rings[slot], tunnel.outlines[1 + slot][k & 63], r);
+            const ScreenVertex& v = tunnel.screenVertices[j][k];
+            mismatches += bitsOf(v.x) != bitsOf(x) || bitsOf(v.y) != bitsOf(y);
+        }
+    }
+    return mismatches;
 }
 
 bool finite(const ScreenVertex& v) {
@@ -116,6 +152,37 @@ TEST_F(Build, StraightTunnelProjectsExactly) {
     }
 }
 
+// Ring positions are summed in single precision, one rounding per ring and
+// component. Only ring 0 turns, so every later step is the same vector.
+TEST_F(Build, RingCentresAreSummedInSinglePrecision) {
+    shapeStraightTunnel(200);
+    tunnel.rings[0].turn[0] = 0.03f;
+    tunnel.rings[0].turn[1] = 0.02f;
+    tunnel.rings[0].turn[2] = 0.05f;
+    buildTunnel(0);
+    ASSERT_EQ(tunnel.visibleRings, 128);
+
+    Matrix3 turn;
+    matIdentity(turn);
+    matRotation(turn, 0.03f, 0.02f, 0.05f);
+    Vec4 step = {0, 0, 0, 1};
+    matTransform(turn, {0, 8, 0, 1}, step);
+    float sum[3] = {0, 8, 0};
+    double wideSum[3] = {0, 8, 0};
+    bool widthMatters = false;
+    for (int j = 1; j < 128; ++j) {
+        const float* s = &step.x;
+        const float* centre = &tunnel.rings[j].center.x;
+        for (int c = 0; c < 3; ++c) {
+            sum[c] = static_cast<float>(double(s[c]) + sum[c]);
+            wideSum[c] += s[c];
+            EXPECT_EQ(bitsOf(centre[c]), bitsOf(sum[c])) << "ring " << j << " component " << c;
+            widthMatters |= static_cast<float>(wideSum[c]) != sum[c];
+        }
+    }
+    EXPECT_TRUE(widthMatters) << "a double sum would give the same centres";
+}
+
 TEST_F(Build, RowsCloseOnThemselvesAndTextureFollowsRingNumber) {
     buildTunnel(256 * 190);  // rings 190 onward; ring 200 at position 10
     ASSERT_GT(tunnel.visibleRings, 10);
@@ -184,6 +251,38 @@ TEST_F(Build, RingsBehindTheEyeProjectWithDepthOneTenth) {
         EXPECT_EQ(bitsOf(v.y), bitsOf(static_cast<float>(-(Z * 2.0 / double(0.1f)))));
     }
     EXPECT_GT(clamped, 10);
+}
+
+// A vertex at depth exactly 0 is projected with depth 0.1 as well. A half
+// turn on ring 0 brings ring 1's centre into the eye's plane with side
+// (1, 0, 0); flattening ring 1 onto its side axis puts every vertex there.
+TEST_F(Build, VerticesInTheEyePlaneProjectWithDepthOneTenth) {
+    shapeStraightTunnel(3);
+    tunnel.rings[0].turn[0] = 3.14159274f;  // pi in single precision
+    for (OutlinePoint& o : tunnel.outlines[2]) o.y = 0.0f;
+    buildTunnel(0);
+    ASSERT_GE(tunnel.visibleRings, 2);
+    const RingRecord& ring = tunnel.rings[1];
+    for (int k = 0; k <= 64; ++k) {
+        const OutlinePoint& o = tunnel.outlines[2][k & 63];
+        ASSERT_EQ((double(ring.up.y) * o.y + double(ring.side.y) * o.x) + ring.center.y, 0.0);
+        const auto [x, y] = projected(ring, o, kRoundXAndZ);
+        const ScreenVertex& v = tunnel.screenVertices[1][k];
+        EXPECT_EQ(bitsOf(v.x), bitsOf(x)) << "vertex " << k;
+        EXPECT_EQ(bitsOf(v.y), bitsOf(y)) << "vertex " << k;
+    }
+}
+
+// Camera-space X and Z are rounded to float, the depth Y is not; on this
+// bending stretch each other choice changes some vertex.
+TEST_F(Build, ProjectionRoundsXAndZButKeepsDepthInDouble) {
+    const int32_t travel = 256 * 40 + 77;
+    buildTunnel(travel);
+    ASSERT_GE(tunnel.visibleRings, 10);
+    EXPECT_EQ(projectionMismatches(travel, kRoundXAndZ), 0);
+    EXPECT_GT(projectionMismatches(travel, {false, false, true}), 0);
+    EXPECT_GT(projectionMismatches(travel, {true, true, true}), 0);
+    EXPECT_GT(projectionMismatches(travel, {true, false, false}), 0);
 }
 
 TEST_F(Build, QuitJourneyShrinksToNothingAndShapesNoMore) {

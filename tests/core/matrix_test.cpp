@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -19,6 +20,30 @@ Matrix3 rotation(float a, float b, float c) {
     matRotation(m, a, b, c);
     return m;
 }
+
+// The nine rotation elements from the six sines and cosines of a, b and c,
+// with bit k of roundMask rounding the k-th of (ca, sa, cb, sb, cc, sc) to
+// float before use.
+std::array<float, 9> rotationElements(float a, float b, float c, unsigned roundMask) {
+    double v[6] = {stableCos(a), stableSin(a), stableCos(b),
+                   stableSin(b), stableCos(c), stableSin(c)};
+    for (int k = 0; k < 6; ++k) {
+        if (roundMask >> k & 1)
+            v[k] = static_cast<float>(v[k]);
+    }
+    const double ca = v[0], sa = v[1], cb = v[2], sb = v[3], cc = v[4], sc = v[5];
+    return {static_cast<float>(cc * cb),
+            static_cast<float>((sc * cb) * ca + sb * sa),
+            static_cast<float>((sc * cb) * sa - sb * ca),
+            static_cast<float>(-sc),
+            static_cast<float>(cc * ca),
+            static_cast<float>(cc * sa),
+            static_cast<float>(cc * sb),
+            static_cast<float>((sb * sc) * ca - cb * sa),
+            static_cast<float>((sb * sc) * sa + cb * ca)};
+}
+
+constexpr unsigned kRoundSinC = 1u << 5;
 
 void expectRows(const Matrix3& m, const float (&expected)[3][3], float tolerance) {
     for (int r = 0; r < 3; ++r) {
@@ -70,7 +95,7 @@ TEST(Matrix, QuarterTurnAboutX) {
     EXPECT_NEAR(out.z, 0, 1e-7);
 }
 
-TEST(Matrix, SingleAxisRotationsHaveTheDocumentedRows) {
+TEST(Matrix, SingleAxisRotationsHaveCosineAndSineRows) {
     const float c = 0.3f;
     const double sc = static_cast<float>(std::sin(static_cast<double>(c)));
     const double cc = std::cos(static_cast<double>(c));
@@ -82,6 +107,25 @@ TEST(Matrix, SingleAxisRotationsHaveTheDocumentedRows) {
     const float cb = static_cast<float>(std::cos(static_cast<double>(b)));
     const float sb = static_cast<float>(std::sin(static_cast<double>(b)));
     expectRows(rotation(0, b, 0), {{cb, 0, -sb}, {0, 1, 0}, {sb, 0, cb}}, 1e-7f);
+}
+
+// sin c alone is rounded to float before use; these angles change at least
+// one element if it is not, or if any other sine or cosine is rounded too.
+TEST(Matrix, OnlySinCIsRoundedBeforeUse) {
+    const float a = 0.1f, b = 0.2f, c = 0.5f;
+    const Matrix3 m = rotation(a, b, c);
+    const std::array<float, 9> expected = rotationElements(a, b, c, kRoundSinC);
+    for (int r = 0; r < 3; ++r) {
+        for (int col = 0; col < 3; ++col) {
+            EXPECT_EQ(bitsOf(m.m[r][col]), bitsOf(expected[3 * r + col]))
+                << "m[" << r << "][" << col << "]";
+        }
+    }
+    // The alternatives: sin c kept in double, or one more value rounded.
+    for (unsigned other : {0u, kRoundSinC | 1u, kRoundSinC | 2u, kRoundSinC | 4u, kRoundSinC | 8u,
+                           kRoundSinC | 16u}) {
+        EXPECT_NE(rotationElements(a, b, c, other), expected) << "rounding mask " << other;
+    }
 }
 
 TEST(Matrix, SmallAnglesAreNearIdentityPlusAntisymmetricPart) {
@@ -142,7 +186,7 @@ TEST(Matrix, RowsAreOrthonormalAndLengthsKept) {
     }
 }
 
-TEST(Matrix, TransformSumsInTheDocumentedOrder) {
+TEST(Matrix, TransformAddsTheXTermLast) {
     // (m01*y + m02*z) + x*m00 rounds differently from the left-to-right sum
     // for these values.
     Matrix3 m;
