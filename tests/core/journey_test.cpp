@@ -263,9 +263,18 @@ TEST(Speed, BoundsHoldAndEitherDirectionStillWorks) {
     EXPECT_GT(scaledSpeed(speed, 1.41410005f), kMinSpeed);
     EXPECT_EQ(scaledSpeed(std::numeric_limits<float>::quiet_NaN(), 1.41410005f), kMinSpeed);
     EXPECT_EQ(scaledSpeed(std::numeric_limits<float>::infinity(), 0.70716351f), kMaxSpeed);
-    // Ordinary use stays far inside: a dozen presses either way.
-    EXPECT_LT(8000.0 * std::pow(1.4141, 12), kMaxSpeed);
-    EXPECT_GT(8000.0 * std::pow(0.7071635, 12), kMinSpeed);
+    // Ordinary use stays inside: a dozen presses either way from the start
+    // speed are the plain single-precision products, never clamped.
+    float faster = 8000.0f;
+    float slower = 8000.0f;
+    for (int i = 0; i < 12; ++i) {
+        const float fasterProduct = static_cast<float>(static_cast<double>(faster) * 1.41410005f);
+        const float slowerProduct = static_cast<float>(static_cast<double>(slower) * 0.70716351f);
+        faster = scaledSpeed(faster, 1.41410005f);
+        slower = scaledSpeed(slower, 0.70716351f);
+        EXPECT_EQ(faster, fasterProduct) << "press " << i + 1;
+        EXPECT_EQ(slower, slowerProduct) << "press " << i + 1;
+    }
 }
 
 // Random keys and clock jumps through the platform-free handlers and the

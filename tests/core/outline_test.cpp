@@ -8,23 +8,12 @@
 #include "tunnel_state.h"
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;
 
 class Outline : public ::testing::Test {
 protected:
     void SetUp() override { freshJourney(); }
 };
 }  // namespace
-
-TEST(Constants, LiteralsAreTheSinglePrecisionValuesOfTheirFractionsOfPi) {
-    // The shorter literal 0.03490658 would be a different float.
-    EXPECT_EQ(0.09817477f, static_cast<float>(kPi / 32));
-    EXPECT_EQ(0.07853982f, static_cast<float>(kPi / 40));
-    EXPECT_EQ(0.034906585f, static_cast<float>(kPi / 90));
-    EXPECT_EQ(0.044879895f, static_cast<float>(kPi / 70));
-    EXPECT_EQ(0.31415927f, static_cast<float>(kPi / 10));
-    EXPECT_NE(0.03490658f, static_cast<float>(kPi / 90));
-}
 
 TEST_F(Outline, BaseCircleAfterInit) {
     const OutlinePoint* base = tunnel.outlines[0];
