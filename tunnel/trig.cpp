@@ -66,7 +66,8 @@ double kernelCos(double x, double y) {
 
 // x = quadrant * pi/2 + (head + tail), |head + tail| <= pi/4. Cody-Waite
 // reduction in up to three rounds; exact for |x| < 2^20 * pi/2, which covers
-// every argument the tunnel produces.
+// every argument of the wrapped journey. Larger ones (the probe can ask for
+// rings up to 2^23) lose a little accuracy but give the same bits everywhere.
 int reduceQuarterTurns(double x, double& head, double& tail) {
     const double fn = (x * kInvPio2 + kToInt) - kToInt;
     const int quadrant = static_cast<int>(static_cast<int64_t>(fn) & 3);
