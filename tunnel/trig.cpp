@@ -97,6 +97,20 @@ constexpr uint32_t kQuarterPiHigh = 0x3fe921fb;  // |x| <= pi/4 needs no reducti
 constexpr uint32_t kTinyHigh = 0x3e500000;       // |x| < 2^-26: sin x == x
 constexpr uint32_t kInfNanHigh = 0x7ff00000;
 
+// sin(quarterTurns * pi/2 + head + tail) for |head + tail| <= pi/4.
+double sinOfReduced(int quarterTurns, double head, double tail) {
+    switch (quarterTurns & 3) {
+        case 0:
+            return kernelSin(head, tail, true);
+        case 1:
+            return kernelCos(head, tail);
+        case 2:
+            return -kernelSin(head, tail, true);
+        default:
+            return -kernelCos(head, tail);
+    }
+}
+
 }  // namespace
 
 double stableSin(double x) {
@@ -109,18 +123,11 @@ double stableSin(double x) {
     }
     double head;
     double tail;
-    switch (reduceQuarterTurns(x, head, tail)) {
-        case 0:
-            return kernelSin(head, tail, true);
-        case 1:
-            return kernelCos(head, tail);
-        case 2:
-            return -kernelSin(head, tail, true);
-        default:
-            return -kernelCos(head, tail);
-    }
+    const int quarterTurns = reduceQuarterTurns(x, head, tail);
+    return sinOfReduced(quarterTurns, head, tail);
 }
 
+// cos x = sin(x + pi/2): one quarter turn further.
 double stableCos(double x) {
     const uint32_t ix = highWord(x) & 0x7fffffff;
     if (ix <= kQuarterPiHigh) {
@@ -131,14 +138,6 @@ double stableCos(double x) {
     }
     double head;
     double tail;
-    switch (reduceQuarterTurns(x, head, tail)) {
-        case 0:
-            return kernelCos(head, tail);
-        case 1:
-            return -kernelSin(head, tail, true);
-        case 2:
-            return -kernelCos(head, tail);
-        default:
-            return kernelSin(head, tail, true);
-    }
+    const int quarterTurns = reduceQuarterTurns(x, head, tail);
+    return sinOfReduced(quarterTurns + 1, head, tail);
 }

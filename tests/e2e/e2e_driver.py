@@ -274,6 +274,13 @@ def wait_for_pictures(program, name, wanted, timeout=30):
     wait_for("a %s picture (%s)" % (wanted, name), settled, timeout, interval=0)
 
 
+def exit_by_menu(program):
+    """The menu's Exit ends the program with exit code 0."""
+    program.send_command(40003)
+    code = program.wait_exit(60)
+    check(code == 0, "menu Exit ends the program with exit code 0 (%d)" % code)
+
+
 def scenario_startup(program):
     """Window, title, readout, debugger output and a picture of the tunnel."""
     program.find_window()
@@ -327,9 +334,7 @@ def scenario_keys(program):
     program.check_still_animating("space")
     program.key("space")
     program.check_still_animating("a second space")
-    program.send_command(40003)
-    code = program.wait_exit(60)
-    check(code == 0, "menu Exit ends the program with exit code 0 (%d)" % code)
+    exit_by_menu(program)
 
 
 def check_fullscreen(program, how):
@@ -443,9 +448,7 @@ def scenario_menu(program):
         for command, name in ((40005, "Faster"), (40006, "Slower")):
             program.send_command(command)
             program.check_still_animating("menu %s" % name)
-        program.send_command(40003)
-        code = program.wait_exit(60)
-        check(code == 0, "menu Exit ends the program with exit code 0 (%d)" % code)
+        exit_by_menu(program)
 
 
 def scenario_hold_keys(program):
@@ -460,9 +463,7 @@ def scenario_hold_keys(program):
         finally:
             run(["xdotool", "keyup", key])
         program.check_still_animating("holding %s for 4 s" % key)
-    program.send_command(40003)
-    code = program.wait_exit(60)
-    check(code == 0, "menu Exit ends the program with exit code 0 (%d)" % code)
+    exit_by_menu(program)
 
 
 def scenario_escape(program):
@@ -478,9 +479,7 @@ def scenario_exit(program):
     """The menu's Exit ends the program with exit code 0."""
     program.find_window()
     program.wait_readout()
-    program.send_command(40003)
-    code = program.wait_exit(60)
-    check(code == 0, "menu Exit ends the program with exit code 0 (%d)" % code)
+    exit_by_menu(program)
 
 
 def scenario_close(program):
