@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds Ringvoyage.exe and runs it under Wine.
+# Builds Ringvoyage.exe and runs it under Wine: the i686 program where this
+# host runs 32-bit code, otherwise the x86_64 one, saying which.
 #
 # With a reachable X display (DISPLAY) the program simply runs in the
 # foreground until it is closed. Without one it runs on a virtual display for a
@@ -7,10 +8,12 @@
 # to build/run-shot.png and closes the program.
 #
 # Usage: scripts/run.sh [seconds]    (or RINGVOYAGE_RUN_SECONDS; default 8)
+# RINGVOYAGE_NO_32BIT=1 runs the x86_64 program on any host.
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
+source scripts/host.sh
 
 seconds="${1:-${RINGVOYAGE_RUN_SECONDS:-8}}"
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ] || [ "$seconds" -gt 3600 ]; then
@@ -18,26 +21,35 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ] || [ "$seconds" -gt 36
     exit 1
 fi
 
+preset="$(ringvoyage_windows_preset)"
+if [ "$preset" = mingw ]; then
+    export RINGVOYAGE_WINE_ARCH=win32
+    echo "$(ringvoyage_describe_host): running the i686 program"
+else
+    export RINGVOYAGE_WINE_ARCH=win64
+    echo "$(ringvoyage_describe_host | sed 's/:.*//'): running the x86_64 program"
+fi
+
 scripts/deps.sh
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw -j2 --target Ringvoyage send_command
-exe="$repo/build/mingw/app/Ringvoyage.exe"
-send_command="$repo/build/mingw/tools/win/send_command.exe"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j2 --target Ringvoyage send_command
+exe="$repo/build/$preset/app/Ringvoyage.exe"
+send_command="$repo/build/$preset/tools/win/send_command.exe"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     # A wineserver keeps the display it started with: the desktop gets its
     # own prefix, apart from the tests' virtual display.
     export RINGVOYAGE_WINE_ROOT="$repo/build/desktop"
     source "$repo/scripts/wine-env.sh"
-    ringvoyage_init_prefix
+    ringvoyage_init_prefix || exit 1
     echo "Running on $DISPLAY; close the window or press Esc to end."
-    exec wine "$exe"
+    exec "$RINGVOYAGE_WINE_LOADER" "$exe"
 fi
 
 # No usable display: use the project's virtual one.
 unset DISPLAY
 source "$repo/scripts/wine-env.sh"
-ringvoyage_wine_setup
+ringvoyage_wine_setup || exit 1
 
 program_pid=""
 cleanup() {
@@ -49,7 +61,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-wine "$exe" </dev/null >/dev/null 2>&1 &
+"$RINGVOYAGE_WINE_LOADER" "$exe" </dev/null >/dev/null 2>&1 &
 program_pid=$!
 
 if ! window="$(ringvoyage_find_window "$program_pid" '^ Ringvoyage')"; then
@@ -89,7 +101,7 @@ for _ in $(seq 1 300); do
 done
 if [ -z "$code" ]; then
     echo "No exit 60 s after Esc; sending WM_CLOSE" >&2
-    wine "$send_command" close >/dev/null 2>&1 </dev/null || true
+    ringvoyage_wine "$send_command" close >/dev/null 2>&1 </dev/null || true
     wait "$program_pid" && code=0 || code=$?
 fi
 program_pid=""

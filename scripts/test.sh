@@ -1,20 +1,30 @@
 #!/usr/bin/env bash
-# Runs every test: installs what is missing, then configures, builds and tests
-# the native build (ASan/UBSan) and the i686 build (under Wine on Xvfb).
+# Runs every test this host can run: installs what is missing, then
+# configures, builds and tests the native build (ASan/UBSan), the x86_64
+# Windows build (under 64-bit Wine on Xvfb) and the i686 Windows build (under
+# 32-bit Wine where this host runs 32-bit code; elsewhere it is built and
+# checked statically, and the summary names the tests that were not run).
 # Exit status is non-zero if any step fails. Safe to run again.
+#
+# RINGVOYAGE_NO_32BIT=1 takes the no-32-bit path on any host.
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
+source scripts/host.sh
 
 results=()
 failed=0
+passed_tests=0
+failed_tests=0
+skipped_tests=0
 xvfb_pid=""
 desktop_pid=""
-wine_ready=0
+prefixes_used=()
+log="$(mktemp)"
 
 # Runs one step, records its outcome and keeps going, so that the summary
-# covers both builds even when the first one fails.
+# covers every build even when one fails.
 step() {
     local name="$1"
     shift
@@ -30,75 +40,133 @@ step() {
     return 1
 }
 
-cleanup() {
+stop_desktop() {
     if [ -n "$desktop_pid" ]; then
         kill "$desktop_pid" 2>/dev/null || true
         wait "$desktop_pid" 2>/dev/null || true
+        desktop_pid=""
     fi
-    if [ "$wine_ready" -eq 1 ]; then
+}
+
+cleanup() {
+    stop_desktop
+    if [ "${#prefixes_used[@]}" -gt 0 ]; then
         # A test that died with a key held down must not leave it stuck.
         xdotool keyup Escape plus minus space F11 KP_Add KP_Subtract >/dev/null 2>&1 || true
-        wineserver -k >/dev/null 2>&1 || true
+        for arch in "${prefixes_used[@]}"; do
+            (ringvoyage_wine_select "$arch" && ringvoyage_wineserver -k) >/dev/null 2>&1 || true
+        done
     fi
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null || true
         wait "$xvfb_pid" 2>/dev/null || true
     fi
+    rm -f "$log"
 }
 trap cleanup EXIT
 
 summary() {
     echo
     echo "=== Summary"
+    echo "  $(ringvoyage_describe_host)"
     printf '  %s\n' "${results[@]}"
     if [ "$failed" -eq 0 ]; then
         echo "  all steps passed in $SECONDS s"
     else
         echo "  FAILED after $SECONDS s"
     fi
+    echo "tests: $passed_tests passed, $failed_tests failed, $skipped_tests skipped"
 }
 
-preset_steps() {
+# ctest with its output kept for the totals of the summary.
+counted_ctest() {
+    local status=0
+    ctest "$@" 2>&1 | tee "$log" || status=$?
+    local line
+    line="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)"
+    if [ -n "$line" ]; then
+        local total failures
+        failures="$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$line")"
+        total="$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")"
+        passed_tests=$((passed_tests + total - failures))
+        failed_tests=$((failed_tests + failures))
+    elif [ "$status" -ne 0 ]; then
+        failed_tests=$((failed_tests + 1))
+    fi
+    return "$status"
+}
+
+configure_and_build() {
     local preset="$1"
     step "configure $preset" cmake --preset "$preset" &&
-        step "build $preset" cmake --build --preset "$preset" -j2 &&
-        step "test $preset" run_tests "$preset"
+        step "build $preset" cmake --build --preset "$preset" -j2
 }
 
-run_tests() {
-    local preset="$1"
-    if [ "$preset" = native ]; then
-        ctest --preset native -j2 --timeout 300
-        return
-    fi
-    # One hidden window holds Wine's desktop process for the whole run, started
-    # with no output pipe of ours. The Windows tests run one at a time: they
-    # share the display, and a test's window must not keep a desktop process
-    # alive that holds another test's pipe.
-    wine "$repo/build/mingw/tools/win/hold_desktop.exe" </dev/null >/dev/null 2>&1 &
-    desktop_pid=$!
-    ctest --preset mingw --timeout 300
-}
-
-# Brings up the virtual display (unless DISPLAY is set) and the Wine prefix.
+# Brings up the virtual display (unless DISPLAY answers) and the Wine prefix
+# of one architecture.
 wine_setup() {
+    local arch="$1"
     # shellcheck source=scripts/wine-env.sh
     source "$repo/scripts/wine-env.sh" || return 1
+    ringvoyage_wine_select "$arch" || return 1
     ringvoyage_wine_setup || return 1
     # Only an Xvfb started here is ours to stop.
-    xvfb_pid="$RINGVOYAGE_XVFB_PID"
-    wine_ready=1
+    [ -n "$xvfb_pid" ] || xvfb_pid="$RINGVOYAGE_XVFB_PID"
+    prefixes_used+=("$arch")
     xdotool keyup Escape plus minus space F11 KP_Add KP_Subtract >/dev/null 2>&1 || true
     echo "display $DISPLAY, prefix $WINEPREFIX"
 }
 
+# The Windows tests of one build under Wine. One hidden window holds Wine's
+# desktop process for the whole run, started with no output pipe of ours. The
+# tests run one at a time: they share the display, and a test's window must
+# not keep a desktop process alive that holds another test's pipe.
+windows_tests() {
+    local preset="$1"
+    "$RINGVOYAGE_WINE_LOADER" "$repo/build/$preset/tools/win/hold_desktop.exe" </dev/null >/dev/null 2>&1 &
+    desktop_pid=$!
+    local status=0
+    counted_ctest --preset "$preset" --timeout 300 || status=$?
+    stop_desktop
+    return "$status"
+}
+
+# On a host without 32-bit code: the tests that need no Wine (the static
+# checks of the exe and its package, the resources), then the names of the
+# ones not run.
+i686_static_tests() {
+    counted_ctest --preset mingw -L static --timeout 300 || return 1
+    mapfile -t i686_skipped < <(ctest --preset mingw -N -LE static |
+        sed -nE 's/^ *Test +#[0-9]+: (.*)$/\1/p')
+}
+
+echo "=== $(ringvoyage_describe_host)"
 step "dependencies" scripts/deps.sh || {
     summary
     exit 1
 }
-preset_steps native || true
-if step "wine setup" wine_setup; then
-    preset_steps mingw || true
+
+if configure_and_build native; then
+    step "test native" counted_ctest --preset native -j2 --timeout 300 || true
 fi
+
+if configure_and_build mingw64 && step "wine setup win64" wine_setup win64; then
+    step "test mingw64" windows_tests mingw64 || true
+fi
+
+if configure_and_build mingw; then
+    if ringvoyage_host_runs_32bit; then
+        if step "wine setup win32" wine_setup win32; then
+            step "test mingw" windows_tests mingw || true
+        fi
+    else
+        i686_skipped=()
+        step "static checks mingw" i686_static_tests || true
+        skipped_tests=$((skipped_tests + ${#i686_skipped[@]}))
+        results+=("SKIP  test mingw: ${#i686_skipped[@]} tests need 32-bit Wine, which this host cannot run:")
+        results+=("        ${i686_skipped[*]}")
+    fi
+fi
+
 summary
 exit "$failed"

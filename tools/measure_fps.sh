@@ -6,11 +6,20 @@
 #
 # Usage: tools/measure_fps.sh [Ringvoyage.exe [clear_swap.exe [send_command.exe]]]
 #        RINGVOYAGE_MEASURE_SECONDS (default 20) sets the sampling time.
+# By default it measures the i686 build where this host runs 32-bit code and
+# the x86_64 build elsewhere; RINGVOYAGE_WINE_ARCH=win64 picks the latter for
+# executables given as arguments.
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-program="${1:-$repo/build/mingw/app/Ringvoyage.exe}"
-baseline="${2:-$repo/build/mingw/tools/win/clear_swap.exe}"
+source "$repo/scripts/host.sh"
+if [ -z "${RINGVOYAGE_WINE_ARCH:-}" ] && [ "$(ringvoyage_windows_preset)" = mingw64 ]; then
+    export RINGVOYAGE_WINE_ARCH=win64
+fi
+build="$repo/build/mingw"
+[ "${RINGVOYAGE_WINE_ARCH:-win32}" = win32 ] || build="$repo/build/mingw64"
+program="${1:-$build/app/Ringvoyage.exe}"
+baseline="${2:-$build/tools/win/clear_swap.exe}"
 send_command="${3:-$(dirname "$baseline")/send_command.exe}"
 seconds="${RINGVOYAGE_MEASURE_SECONDS:-20}"
 
@@ -28,7 +37,7 @@ done
 # Always the virtual display, so that numbers are comparable between runs.
 unset DISPLAY
 source "$repo/scripts/wine-env.sh"
-ringvoyage_wine_setup
+ringvoyage_wine_setup || exit 1
 
 pid=""
 cleanup() {
@@ -53,7 +62,7 @@ measure() {
     local name="$1" exe="$2" title_regex="$3"
     local samples
     samples="$(mktemp)"
-    wine "$exe" </dev/null >/dev/null 2>&1 &
+    "$RINGVOYAGE_WINE_LOADER" "$exe" </dev/null >/dev/null 2>&1 &
     pid=$!
     local window
     if ! window="$(ringvoyage_find_window "$pid" "$title_regex")"; then
@@ -92,7 +101,7 @@ stop() {
 result=""
 measure "Ringvoyage" "$program" '^ Ringvoyage'
 program_fps="$result"
-stop wine "$send_command" close
+stop ringvoyage_wine "$send_command" close
 
 measure "clear_swap" "$baseline" '^ clear_swap'
 baseline_fps="$result"

@@ -503,7 +503,8 @@ def scenario_no_display(program):
 
 # Runs the program with DISPLAY naming a display nobody serves; Wine itself is
 # set up on the working display first.
-NO_DISPLAY_COMMAND = 'source "$1" && ringvoyage_wine_setup && DISPLAY="$2" exec wine "$3"'
+NO_DISPLAY_COMMAND = ('source "$1" && ringvoyage_wine_select "$2" && ringvoyage_wine_setup && '
+                      'DISPLAY="$3" exec "$RINGVOYAGE_WINE_LOADER" "$4"')
 
 
 def no_display_command(options):
@@ -512,7 +513,8 @@ def no_display_command(options):
                 if subprocess.run(["xdpyinfo", "-display", d], stdin=subprocess.DEVNULL,
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                   timeout=15).returncode != 0)
-    return ["bash", "-c", NO_DISPLAY_COMMAND, "_", env_script, dead, options.exe]
+    return ["bash", "-c", NO_DISPLAY_COMMAND, "_", env_script, options.wine_arch, dead,
+            options.exe]
 
 
 SCENARIOS = {
@@ -549,6 +551,8 @@ def release_keys():
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--wine-run", required=True, help="script that runs a Windows program")
+    parser.add_argument("--wine-arch", choices=("win32", "win64"), default="win32",
+                        help="the Wine architecture that --wine-run uses")
     parser.add_argument("--exe", required=True, help="Ringvoyage.exe")
     parser.add_argument("--send-command", required=True, help="send_command.exe")
     parser.add_argument("--workdir", required=True, help="directory for screenshots and logs")

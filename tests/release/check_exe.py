@@ -1,0 +1,130 @@
+#!/usr/bin/env python3
+"""Static checks of a built Windows program, for hosts that cannot run it as
+well as those that can: the PE header of its architecture with the GUI
+subsystem, imports of system DLLs only (no MinGW runtime DLL), and the
+embedded resources with the version record.
+
+Usage: check_exe.py EXE i686|x86_64
+"""
+
+import struct
+import sys
+
+MACHINES = {"i686": (0x14C, 0x10B, "PE32"), "x86_64": (0x8664, 0x20B, "PE32+")}
+SYSTEM_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "OPENGL32.DLL", "GLU32.DLL",
+               "SHELL32.DLL", "MSVCRT.DLL"}
+# (resource type, id): bitmap 104, accelerators 103, icon group 128, version 1.
+RESOURCES = {(2, 104): "tile bitmap", (9, 103): "accelerator table",
+             (14, 128): "icon group", (16, 1): "version record"}
+VERSION = (1, 0, 3, 1)
+GUI_SUBSYSTEM = 2
+
+
+class Image:
+    def __init__(self, data):
+        self.data = data
+        if data[:2] != b"MZ":
+            raise ValueError("no MZ header")
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        if data[pe:pe + 4] != b"PE\0\0":
+            raise ValueError("no PE signature")
+        self.machine, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data,
+                                                                               pe + 4)
+        optional = pe + 24
+        self.magic = struct.unpack_from("<H", data, optional)[0]
+        self.subsystem = struct.unpack_from("<H", data, optional + 68)[0]
+        directories = optional + (96 if self.magic == 0x10B else 112)
+        self.directory = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(3)]
+        table = optional + optional_size
+        self.sections = [struct.unpack_from("<IIII", data, table + 40 * i + 8)
+                         for i in range(sections)]
+
+    def offset(self, rva):
+        for virtual_size, address, raw_size, raw_offset in self.sections:
+            if address <= rva < address + max(virtual_size, raw_size):
+                return raw_offset + rva - address
+        raise ValueError("address %#x is in no section" % rva)
+
+    def string(self, rva):
+        start = self.offset(rva)
+        return self.data[start:self.data.index(b"\0", start)].decode("ascii")
+
+    def imports(self):
+        rva = self.directory[1][0]
+        names = []
+        while True:
+            entry = struct.unpack_from("<5I", self.data, self.offset(rva))
+            if not any(entry):
+                return names
+            names.append(self.string(entry[3]))
+            rva += 20
+
+    def resources(self):
+        """{(type id, name id): first leaf's bytes} of the resource tree."""
+        if not self.directory[2][0]:
+            return {}
+        base = self.offset(self.directory[2][0])
+
+        def entries(offset):
+            named, ids = struct.unpack_from("<HH", self.data, base + offset + 12)
+            for i in range(named + ids):
+                key, value = struct.unpack_from("<II", self.data, base + offset + 16 + 8 * i)
+                yield key, value
+
+        found = {}
+        for kind, kinds in entries(0):
+            for name, names in entries(kinds & 0x7FFFFFFF):
+                language = next(entries(names & 0x7FFFFFFF))[1]
+                rva, size = struct.unpack_from("<II", self.data, base + language)
+                found[(kind, name)] = self.data[self.offset(rva):self.offset(rva) + size]
+        return found
+
+
+def file_version(record):
+    at = record.find(struct.pack("<I", 0xFEEF04BD))
+    if at < 0:
+        return None
+    ms, ls = struct.unpack_from("<II", record, at + 8)
+    return (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+
+
+def problems(path, arch):
+    machine, magic, kind = MACHINES[arch]
+    with open(path, "rb") as f:
+        image = Image(f.read())
+    if image.machine != machine or image.magic != magic:
+        yield "not a %s %s image (machine %#x, magic %#x)" % (arch, kind, image.machine,
+                                                              image.magic)
+    if image.subsystem != GUI_SUBSYSTEM:
+        yield "subsystem %d, not the Windows GUI" % image.subsystem
+    imported = {name.upper() for name in image.imports()}
+    if not imported >= {"OPENGL32.DLL", "GLU32.DLL", "USER32.DLL"}:
+        yield "does not import OpenGL, GLU and USER32: %s" % sorted(imported)
+    if imported - SYSTEM_DLLS:
+        yield "imports DLLs a bare Windows lacks: %s" % sorted(imported - SYSTEM_DLLS)
+    resources = image.resources()
+    for key, what in RESOURCES.items():
+        if key not in resources:
+            yield "no %s (resource type %d, id %d)" % (what, key[0], key[1])
+    version = file_version(resources.get((16, 1), b""))
+    if version != VERSION:
+        yield "file version %s, not %s" % (version, VERSION)
+
+
+def main():
+    if len(sys.argv) != 3 or sys.argv[2] not in MACHINES:
+        sys.exit(__doc__)
+    try:
+        found = list(problems(sys.argv[1], sys.argv[2]))
+    except (OSError, ValueError, struct.error, StopIteration) as error:
+        found = ["not a readable PE image: %s" % error]
+    for problem in found:
+        print("FAIL: %s: %s" % (sys.argv[1], problem))
+    if not found:
+        print("ok: %s is a %s %s GUI program with its resources" %
+              (sys.argv[1], sys.argv[2], MACHINES[sys.argv[2]][2]))
+    return 1 if found else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,62 @@
+#!/usr/bin/env python3
+"""Builds the release zip of a Windows build with CPack into a scratch folder,
+unpacks it and checks what it holds: exactly the built program, which passes
+the static checks, and the user's readme.
+
+Usage: check_package.py BUILD_DIR EXE i686|x86_64 VERSION
+"""
+
+import os
+import subprocess
+import sys
+import tempfile
+import zipfile
+
+import check_exe
+
+README_MUST_SAY = ["Ringvoyage", "Esc", "F11", "space", "Exit codes", "0 ", "1 "]
+
+
+def problems(build_dir, exe, arch, version):
+    top = "Ringvoyage-%s-%s" % (version, arch)
+    with tempfile.TemporaryDirectory() as scratch:
+        result = subprocess.run(["cpack", "--config", os.path.join(build_dir, "CPackConfig.cmake"),
+                                 "-B", scratch], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT, text=True, timeout=600)
+        zip_path = os.path.join(scratch, top + ".zip")
+        if result.returncode != 0 or not os.path.isfile(zip_path):
+            yield "cpack made no %s.zip (%d): %s" % (top, result.returncode, result.stdout)
+            return
+        unpacked = os.path.join(scratch, "unpacked")
+        with zipfile.ZipFile(zip_path) as archive:
+            names = sorted(name for name in archive.namelist() if not name.endswith("/"))
+            archive.extractall(unpacked)
+        wanted = [top + "/README.txt", top + "/Ringvoyage.exe"]
+        if names != wanted:
+            yield "holds %s, not %s" % (names, wanted)
+            return
+        packed_exe = os.path.join(unpacked, top, "Ringvoyage.exe")
+        with open(packed_exe, "rb") as packed, open(exe, "rb") as built:
+            if packed.read() != built.read():
+                yield "Ringvoyage.exe differs from the built program"
+        yield from check_exe.problems(packed_exe, arch)
+        with open(os.path.join(unpacked, top, "README.txt"), encoding="ascii") as f:
+            readme = f.read()
+        for text in README_MUST_SAY:
+            if text not in readme:
+                yield "README.txt does not mention %r" % text
+
+
+def main():
+    if len(sys.argv) != 5 or sys.argv[3] not in check_exe.MACHINES:
+        sys.exit(__doc__)
+    found = list(problems(*sys.argv[1:]))
+    for problem in found:
+        print("FAIL: package: %s" % problem)
+    if not found:
+        print("ok: the %s package holds the program and its readme" % sys.argv[3])
+    return 1 if found else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The scripts' choice of what this host can run: the i386 probe answers as the
+# kernel does, and RINGVOYAGE_NO_32BIT=1 takes the no-32-bit path anywhere.
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/host.sh"
+failures=0
+expect() {
+  if [ "$2" = "$3" ]; then echo "ok: $1"; else echo "FAIL: $1: '$2', expected '$3'"; failures=$((failures + 1)); fi
+}
+
+# The probe either runs and exits 0, or the kernel refuses it with "Exec
+# format error" (126); any other outcome means the probe itself is broken.
+dir="$(mktemp -d)"
+trap 'rm -rf "$dir"' EXIT
+ringvoyage_write_i386_probe >"$dir/probe"
+chmod +x "$dir/probe"
+"$dir/probe" 2>"$dir/err"
+code=$?
+if [ "$code" -eq 0 ]; then
+  kernel=yes
+else
+  kernel=no
+  expect "a refused probe fails with Exec format error" "$code $(grep -c 'Exec format error' "$dir/err")" "126 1"
+fi
+expect "the probe is 93 bytes, its whole loaded segment" "$(wc -c <"$dir/probe")" 93
+
+unset RINGVOYAGE_NO_32BIT RINGVOYAGE_HOST_32BIT_TRIED
+ringvoyage_host_runs_32bit && answer=yes || answer=no
+expect "the host's answer is the kernel's" "$answer" "$kernel"
+# Where the 32-bit loader of glibc is installed, it must agree.
+if [ -x /lib/ld-linux.so.2 ]; then
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1 && loader=yes || loader=no
+  expect "the 32-bit loader agrees" "$answer" "$loader"
+fi
+if [ "$kernel" = yes ]; then
+  expect "with 32-bit code: the i686 program runs" "$(ringvoyage_windows_preset)" mingw
+  expect "the host line" "$(ringvoyage_describe_host)" "this host runs 32-bit code"
+fi
+
+# The override wins over the probe and over an answer already found.
+export RINGVOYAGE_NO_32BIT=1 RINGVOYAGE_HOST_32BIT_TRIED=yes
+ringvoyage_host_runs_32bit && answer=yes || answer=no
+expect "RINGVOYAGE_NO_32BIT=1 means no 32-bit code" "$answer" no
+expect "without 32-bit code: the x86_64 program runs" "$(ringvoyage_windows_preset)" mingw64
+expect "the host line names the override" "$(ringvoyage_describe_host)" \
+  "this host runs no 32-bit code (RINGVOYAGE_NO_32BIT=1): the i686 tests are skipped, the x86_64 build is tested"
+exit $((failures > 0))
