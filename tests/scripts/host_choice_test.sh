@@ -44,4 +44,21 @@ expect "RINGVOYAGE_NO_32BIT=1 means no 32-bit code" "$answer" no
 expect "without 32-bit code: the x86_64 program runs" "$(ringvoyage_windows_preset)" mingw64
 expect "the host line names the override" "$(ringvoyage_describe_host)" \
   "this host runs no 32-bit code (RINGVOYAGE_NO_32BIT=1): the i686 tests are skipped, the x86_64 build is tested"
+
+# A Wine loader that is missing or cannot start is named, with what to
+# install, instead of a bare exit code 126.
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
+ringvoyage_wine_select win32
+RINGVOYAGE_WINE_LOADER="$dir/missing"
+message="$(ringvoyage_wine_check 2>&1)"
+expect "a missing loader fails" "$?" 1
+expect "a missing loader is named with its package" \
+  "$(grep -c "loader $dir/missing is missing; install Debian's wine32:i386 package" <<<"$message")" 1
+printf '#!/bin/sh\necho "Exec format error" >&2\nexit 126\n' >"$dir/refused"
+chmod +x "$dir/refused"
+RINGVOYAGE_WINE_LOADER="$dir/refused"
+message="$(ringvoyage_wine_check 2>&1)"
+expect "a loader that cannot start fails" "$?" 1
+expect "it says the host runs no 32-bit code" \
+  "$(grep -c "does not start (Exec format error); this host runs no 32-bit code" <<<"$message")" 1
 exit $((failures > 0))
