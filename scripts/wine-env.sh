@@ -34,8 +34,14 @@ ringvoyage_wine_select() {
   export WINEARCH="$1" RINGVOYAGE_WINE_ARCH="$1"
   export WINELOADER="$RINGVOYAGE_WINE_LOADER"
   # The server of the loader's own width where there is one.
-  export WINESERVER="/usr/lib/wine/wineserver$RINGVOYAGE_WINE_BITS"
-  [ -x "$WINESERVER" ] || WINESERVER="$(ls /usr/lib/wine/wineserver{64,32} 2>/dev/null | head -n 1)"
+  local server
+  export WINESERVER=""
+  for server in "$RINGVOYAGE_WINE_BITS" 64 32; do
+    if [ -x "/usr/lib/wine/wineserver$server" ]; then
+      WINESERVER="/usr/lib/wine/wineserver$server"
+      break
+    fi
+  done
 }
 ringvoyage_wine_select "${RINGVOYAGE_WINE_ARCH:-win32}"
 

@@ -47,7 +47,11 @@ expect "the host line names the override" "$(ringvoyage_describe_host)" \
 
 # A Wine loader that is missing or cannot start is named, with what to
 # install, instead of a bare exit code 126.
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
+env_script="$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
+bash -c 'set -euo pipefail; source "$1"; ringvoyage_wine_select win64; ringvoyage_wine_select win32' \
+  _ "$env_script"
+expect "both architectures can be selected under set -euo pipefail" "$?" 0
+source "$env_script"
 ringvoyage_wine_select win32
 RINGVOYAGE_WINE_LOADER="$dir/missing"
 message="$(ringvoyage_wine_check 2>&1)"
