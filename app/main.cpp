@@ -17,19 +17,6 @@ int reportStartupFailure(HWND owner, const char* text) {
     return kStartupFailed;
 }
 
-HICON loadMainIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
-    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
-                                         GetSystemMetrics(widthMetric),
-                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
-}
-
-void setWindowIcons(HWND window, HINSTANCE instance) {
-    HICON big = loadMainIcon(instance, SM_CXICON, SM_CYICON);
-    HICON small = loadMainIcon(instance, SM_CXSMICON, SM_CYSMICON);
-    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-}
-
 void startFrameClock() {
     LARGE_INTEGER value = {};
     QueryPerformanceFrequency(&value);

@@ -193,6 +193,23 @@ void setupPixelFormat(HDC deviceContext) {
     SetPixelFormat(deviceContext, format, &request);
 }
 
+namespace {
+
+HICON loadMainIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
+}  // namespace
+
+void setWindowIcons(HWND window, HINSTANCE instance) {
+    HICON big = loadMainIcon(instance, SM_CXICON, SM_CYICON);
+    HICON small = loadMainIcon(instance, SM_CXSMICON, SM_CYSMICON);
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+}
+
 int32_t setSwapInterval(int32_t interval) {
     // Through a generic function pointer: PROC and the real signature differ.
     const auto generic = reinterpret_cast<void (*)()>(wglGetProcAddress("wglSwapIntervalEXT"));

@@ -15,6 +15,8 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 bool registerMainClass(HINSTANCE instance);
 // Creates the 800 x 600 main window; its WM_CREATE makes the GL context current.
 HWND createMainWindow(HINSTANCE instance);
+// The program's icon in the system's big and small sizes, as the window's icons.
+void setWindowIcons(HWND window, HINSTANCE instance);
 
 // Chooses and sets the double-buffered RGBA pixel format; failures are ignored.
 void setupPixelFormat(HDC deviceContext);

@@ -15,8 +15,9 @@ function(ringvoyage_target_flags target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror ${RINGVOYAGE_FP_FLAGS})
   if(RINGVOYAGE_SANITIZE)
     target_compile_options(${target} PRIVATE
-      -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+      -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all
+      -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined,float-cast-overflow)
   endif()
   if(WIN32)
     # No runtime DLLs: the executable must start on a bare Windows or Wine.

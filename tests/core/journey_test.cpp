@@ -203,6 +203,7 @@ TEST(Journey, HugeOrBrokenStepsStaySafe) {
         const float before = tunnel.travel;
         const int32_t whole = advanceJourney(delta);
         EXPECT_GE(whole, 0) << delta;
+        EXPECT_GE(tunnel.lastShapedRing, -1) << "a jump past every shaped ring keeps none";
         EXPECT_LT(tunnel.travel, kWrapTravel);
         EXPECT_TRUE(std::isfinite(journey.carry));
         buildTunnel(whole);

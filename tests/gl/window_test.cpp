@@ -78,6 +78,12 @@ TEST_F(WindowTest, CreationLeavesADoubleBufferedContextCurrent) {
     EXPECT_TRUE(chosen.dwFlags & PFD_SUPPORT_OPENGL);
     EXPECT_TRUE(chosen.dwFlags & PFD_DRAW_TO_WINDOW);
     EXPECT_EQ(chosen.iPixelType, PFD_TYPE_RGBA);
+    // The interval creation left in force; Xvfb has no retrace to show it.
+    using GetSwapIntervalProc = int(WINAPI*)();
+    const auto getSwapInterval = reinterpret_cast<GetSwapIntervalProc>(
+        reinterpret_cast<void (*)()>(wglGetProcAddress("wglGetSwapIntervalEXT")));
+    ASSERT_NE(getSwapInterval, nullptr) << "Wine's GL offers wglGetSwapIntervalEXT";
+    EXPECT_EQ(getSwapInterval(), 0) << "buffer swaps must not wait for the retrace";
     EXPECT_EQ(setSwapInterval(0), 1) << "Wine's GL offers wglSwapIntervalEXT";
 
     char className[64] = {};
@@ -85,6 +91,28 @@ TEST_F(WindowTest, CreationLeavesADoubleBufferedContextCurrent) {
     EXPECT_STREQ(className, " Ringvoyage");
     EXPECT_EQ(GetClassLongA(testWindow(), GCL_STYLE), 0x23);
     EXPECT_EQ(style() & 0x06CF0000u, 0x06CF0000u);
+}
+
+TEST_F(WindowTest, IconsAreOfTheBigAndTheSmallSize) {
+    setWindowIcons(testWindow(), GetModuleHandleA(nullptr));
+    const struct {
+        WPARAM which;
+        int width, height;
+    } icons[] = {{ICON_BIG, 32, 32},
+                 {ICON_SMALL, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)}};
+    for (const auto& expected : icons) {
+        const auto icon =
+            reinterpret_cast<HICON>(SendMessageA(testWindow(), WM_GETICON, expected.which, 0));
+        ICONINFO info = {};
+        ASSERT_TRUE(GetIconInfo(icon, &info)) << "icon " << expected.which;
+        BITMAP bitmap = {};
+        GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, expected.width) << "icon " << expected.which;
+        EXPECT_EQ(bitmap.bmHeight, expected.height) << "icon " << expected.which;
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    }
+    EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), 16);
 }
 
 TEST_F(WindowTest, SizeMessagesStoreTheClientAndSetTheViewport) {
