@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <ostream>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "build.h"
 #include "controls.h"
@@ -193,6 +195,55 @@ TEST(Journey, WrapKeepsTheRingsAheadAndTheirSlots) {
               std::max(last - kWrapRings, (whole >> 8) + tunnel.visibleRings - 1));
     // The farthest ring shaped before the wrap was not shaped again.
     EXPECT_EQ(bitsOf(tunnel.rings[last & 127].turn[1]), bitsOf(farRing.turn[1]));
+}
+
+// The depths and vertices of the frame last built, as bits, with the texture
+// coordinate t taken `periods` whole texture repeats back.
+std::vector<uint32_t> frameBits(float periods = 0) {
+    std::vector<uint32_t> bits;
+    for (int32_t j = 0; j < tunnel.visibleRings; ++j) {
+        bits.push_back(bitsOf(tunnel.ringDepth[j]));
+        for (const ScreenVertex& v : tunnel.screenVertices[j]) {
+            for (float value : {v.x, v.y, v.s, v.t - periods}) bits.push_back(bitsOf(value));
+        }
+    }
+    return bits;
+}
+
+// Across the wrap the journey stays on the one that never wraps: travel plus
+// carry is the exact distance less one wrap of 80,640 rings, and each frame
+// is, bit for bit, the frame built at the unwrapped distance (whose texture
+// runs 1260 repeats further). Esc first, so that no ring is shaped anew and
+// both frames use the very same rings.
+TEST(Journey, CrossingTheWrapStaysOnTheUnwrappedJourney) {
+    constexpr double kTrueWrap = 80640 * 256.0;
+    freshJourney();
+    tunnel.speed = 16.0f;
+    tunnel.travel = static_cast<float>(kTrueWrap - 2584);
+    buildTunnel(static_cast<int32_t>(tunnel.travel));
+    handleKey(27);
+    const auto shaped = std::make_unique<TunnelState>(tunnel);
+    auto crossing = std::make_unique<TunnelState>();
+    // Travel there holds even numbers only. 6.5 units leave half a unit to
+    // carry, over 1/16 of the advance; 10 more leave another half, under
+    // 1/16 but after a carry; 395 x 6.5 more land exactly on the wrap.
+    double exact = tunnel.travel;
+    for (int frame = 0; frame < 560; ++frame) {
+        const float delta = frame == 1 ? 0.625f : 0.40625f;
+        exact += 16.0 * delta;
+        const bool wrapped = exact >= kTrueWrap;
+        const int32_t whole = advanceJourney(delta);
+        ASSERT_EQ(position(), wrapped ? exact - kTrueWrap : exact) << "frame " << frame;
+        buildTunnel(whole);
+        ASSERT_GE(tunnel.visibleRings, 1);
+        const std::vector<uint32_t> bits = frameBits();
+        *crossing = tunnel;
+        tunnel = *shaped;
+        buildTunnel(whole + (wrapped ? static_cast<int32_t>(kTrueWrap) : 0));
+        ASSERT_EQ(frameBits(wrapped ? 1260.0f : 0.0f), bits) << "frame " << frame;
+        tunnel = *crossing;
+    }
+    EXPECT_GT(position(), 4 * 256.0) << "four rings past the wrap";
 }
 
 TEST(Journey, HugeOrBrokenStepsStaySafe) {

@@ -10,6 +10,7 @@
 
 #include "gl_window.h"
 #include "resource.h"
+#include "test_bitmaps.h"
 
 namespace {
 
@@ -193,8 +194,10 @@ TEST_F(TextureTest, LabelsAreCutToSixtyThreeCharacters) {
     EXPECT_NE(texture.handle, 0u);
 }
 
+// Missing, not a bitmap, or a bitmap of 8 or 32 bits per pixel, which an
+// upload as 24-bit BGR would misread.
 TEST_F(TextureTest, MissingOrWrongResourceLeavesAnEmptyBoundTexture) {
-    const int32_t bad[] = {9999, IDI_MAIN, 0};
+    const int32_t bad[] = {9999, IDI_MAIN, 0, IDB_DEPTH8, IDB_DEPTH32};
     for (int32_t id : bad) {
         Texture texture;
         EXPECT_FALSE(texture.loadBitmap(id)) << "resource " << id;
