@@ -23,6 +23,27 @@ void dropTopmost(HWND window) {
     SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
+// The rectangle the window has, or would be restored to when minimised
+// (where GetWindowRect gives the icon's), in screen coordinates.
+RECT normalWindowRect(HWND window) {
+    RECT rect = {};
+    if (IsIconic(window) == FALSE) {
+        GetWindowRect(window, &rect);
+        return rect;
+    }
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    GetWindowPlacement(window, &placement);
+    rect = placement.rcNormalPosition;
+    // The placement is in work-area coordinates.
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    OffsetRect(&rect, monitor.rcWork.left - monitor.rcMonitor.left,
+               monitor.rcWork.top - monitor.rcMonitor.top);
+    return rect;
+}
+
 }  // namespace
 
 void toggleFullscreen() {
@@ -37,7 +58,7 @@ void toggleFullscreen() {
 void enterFullscreen() {
     HWND window = windowState.mainWindow;
     assert(window != nullptr);
-    GetWindowRect(window, &windowState.savedRect);
+    windowState.savedRect = normalWindowRect(window);
     setFrameStyle(window, false);
     windowState.savedMenu = GetMenu(window);
     SetMenu(window, nullptr);

@@ -1,8 +1,11 @@
-// Program entry: the window, the scene and a message loop that never waits.
+// Program entry: the window, the scene and a message loop that draws whenever
+// nothing else waits, and rests while there is nothing to draw into.
 #include <windows.h>
 
+#include "frame.h"
 #include "resource.h"
 #include "scene.h"
+#include "tunnel_state.h"
 #include "window.h"
 #include "window_state.h"
 
@@ -25,7 +28,27 @@ void startFrameClock() {
     frameClock.start = value.QuadPart;
 }
 
-// Dispatches whatever is waiting and otherwise asks for the next frame.
+// Whether the window has client area to draw into: not minimised, and
+// neither 0 wide nor 0 high.
+bool hasPictureArea() {
+    return windowState.clientWidth > 0 && windowState.clientHeight > 0 &&
+           IsIconic(windowState.mainWindow) == FALSE;
+}
+
+// Frames no one can see would only burn the CPU: wait for the next message
+// instead, and let the readout count afresh from the first frame after the
+// rest. A fly-out after Esc cannot be seen either, so the journey ends now.
+void restWithoutPicture() {
+    if (tunnel.quitRequested != 0) {
+        PostMessageA(windowState.mainWindow, WM_CLOSE, 0, 0);
+        return;
+    }
+    restartFrameRate();
+    WaitMessage();
+}
+
+// Dispatches whatever is waiting and otherwise asks for the next frame, or
+// rests while there is nothing to draw into.
 WPARAM runMessageLoop(HACCEL accelerators) {
     MSG message = {};
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
@@ -35,8 +58,10 @@ WPARAM runMessageLoop(HACCEL accelerators) {
                 TranslateMessage(&message);
                 DispatchMessageA(&message);
             }
-        } else {
+        } else if (hasPictureArea()) {
             InvalidateRect(windowState.mainWindow, nullptr, FALSE);
+        } else {
+            restWithoutPicture();
         }
     }
     return message.wParam;

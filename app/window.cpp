@@ -120,15 +120,15 @@ void onSize(LPARAM lParam) {
     resizeViewport(windowState.clientWidth, windowState.clientHeight);
 }
 
-// One animation frame per paint, only once the message loop runs; before
-// that the window is left invalid.
+// One animation frame per paint, only once the message loop runs. Before
+// that (and behind the start-up error box) the window is only validated: an
+// invalid window would get paint messages without end.
 void onPaint(HWND window) {
-    if (windowState.running != 1) {
-        return;
+    if (windowState.running == 1) {
+        updateFrameClock();
+        renderFrame();
+        SwapBuffers(windowState.deviceContext);
     }
-    updateFrameClock();
-    renderFrame();
-    SwapBuffers(windowState.deviceContext);
     ValidateRect(window, nullptr);
 }
 

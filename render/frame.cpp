@@ -90,6 +90,11 @@ void drawTunnel() {
     ++frameRenderer.framesSinceStamp;
 }
 
+void restartFrameRate() {
+    frameRenderer.stamped = 0;
+    frameRenderer.framesSinceStamp = 0;
+}
+
 void renderFrame() {
     matchProjection();
     updateFrameRate();

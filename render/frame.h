@@ -15,6 +15,10 @@ extern FrameRenderer frameRenderer;
 // One animation frame; the GL context must be current and the scene set up.
 void renderFrame();
 
+// Starts the readout's count afresh with the next frame, after a time in
+// which no frames were drawn.
+void restartFrameRate();
+
 // Adds speed x delta to the travel and returns the whole ring-travel value to
 // build the tunnel for.
 int32_t advanceTravel();

@@ -36,10 +36,12 @@ def check(condition, message):
     log("ok: " + message)
 
 
-def run(args, timeout=30, check_rc=True):
-    """Runs a helper command and returns its stdout."""
+def run(args, timeout=30, check_rc=True, env_display=None):
+    """Runs a helper command (on another X display if given) and returns its
+    stdout."""
+    env = dict(os.environ, DISPLAY=env_display) if env_display else None
     result = subprocess.run(args, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                            stderr=subprocess.PIPE, timeout=timeout, text=True)
+                            stderr=subprocess.PIPE, timeout=timeout, text=True, env=env)
     if check_rc and result.returncode != 0:
         raise Failure("%s failed (%d): %s" % (" ".join(args), result.returncode,
                                                result.stderr.strip()))
@@ -225,13 +227,26 @@ class Program:
         self.focus()
         run(["xdotool", "key", "--delay", "40"] + list(keys))
 
-    def send_command(self, command):
-        result = subprocess.run([self.options.wine_run, self.options.send_command, str(command)],
+    def send_command(self, command, *arguments):
+        result = subprocess.run([self.options.wine_run, self.options.send_command, str(command)] +
+                                [str(a) for a in arguments],
                                 stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                 stderr=subprocess.STDOUT, timeout=60, text=True)
         check(result.returncode == 0,
               "send_command %s reached the window (exit code %d %s)" %
               (command, result.returncode, result.stdout.strip()))
+
+    def cpu_share(self, seconds=4):
+        """Share of one core the program's process used over `seconds`."""
+
+        def used():
+            with open("/proc/%d/stat" % self.process.pid) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+        before, begun = used(), time.monotonic()
+        time.sleep(seconds)
+        return (used() - before) / (time.monotonic() - begun)
 
     def wait_exit(self, timeout):
         try:
@@ -503,6 +518,75 @@ def scenario_close(program):
     check(code == 0, "closing the window ends the program with exit code 0 (%d)" % code)
 
 
+def readout_rate(title):
+    return float(title.rsplit(" - ", 1)[1].split()[0])
+
+
+def scenario_rest(program):
+    """Minimised or 0 pixels high, the program waits instead of drawing; the
+    first readout after a rest counts only the frames since; Fullscreen while
+    minimised keeps the normal rectangle; Esc ends the program even when its
+    fly-out cannot be seen."""
+    program.find_window()
+    before = readout_rate(program.wait_readout())
+    program.send_command("minimize")
+    time.sleep(0.5)
+    share = program.cpu_share()
+    check(share < 0.1, "minimised, the program rests (%.2f of a core)" % share)
+    last = program.title()
+    program.send_command("restore")
+    after = readout_rate(wait_for("a readout after the rest",
+                                  lambda: READOUT.match(program.title()) and
+                                  program.title() != last and program.title(), 20))
+    check(after > before / 3, "the first readout after 4 s minimised is %g FPS (%g before)" %
+          (after, before))
+
+    program.send_command("size", 400, 27)
+    time.sleep(0.5)
+    share = program.cpu_share()
+    check(program.geometry()[3] <= 30 and share < 0.1,
+          "0 pixels high, the program rests (%.2f of a core)" % share)
+    program.send_command("size", 800, 600)
+    program.check_still_animating("getting its size back")
+
+    # Posted messages are handled in order; the readouts show that the last
+    # one has been, and that the window has client area again.
+    normal = program.geometry()
+    for command in ("minimize", 40001, "restore", 40001):
+        program.send_command(command)
+    program.check_still_animating("Fullscreen twice around a minimise")
+    check(program.geometry() == normal, "Fullscreen while minimised returns to the normal window "
+          "%r (%r)" % (normal, program.geometry()))
+
+    # Slow enough that the fly-out would take half a minute to watch.
+    program.key(*(["minus"] * 10))
+    program.key("Escape")
+    program.send_command("minimize")
+    code = program.wait_exit(15)
+    check(code == 0, "Esc, then minimised: the program ends with exit code 0 (%d)" % code)
+
+
+def scenario_error_box(program):
+    """Without OpenGL the start-up error box waits for OK without a paint
+    storm behind it; OK ends the program with exit code 1."""
+    display = program.options.display
+
+    def error_box():
+        if not program.alive():
+            raise Failure("program ended (exit code %d)" % program.process.returncode)
+        return run(["xdotool", "search", "--all", "--onlyvisible", "--pid",
+                    str(program.process.pid), "--name", "^Error$"],
+                   check_rc=False, env_display=display).split()
+
+    box = wait_for("the \"Error\" box", error_box, 60)[0]
+    share = program.cpu_share()
+    check(share < 0.1, "while the box waits, the program rests (%.2f of a core)" % share)
+    run(["xdotool", "windowfocus", "--sync", box], env_display=display)
+    run(["xdotool", "key", "Return"], env_display=display)
+    code = program.wait_exit(30)
+    check(code == 1, "OK on the box ends the program with exit code 1 (%d)" % code)
+
+
 def scenario_no_display(program):
     """Without a reachable X display the window cannot be created: the program
     ends by itself with exit code 1 instead of reporting success."""
@@ -510,20 +594,36 @@ def scenario_no_display(program):
     check(code == 1, "a start without a display ends with exit code 1 (%d)" % code)
 
 
-# Runs the program with DISPLAY naming a display nobody serves; Wine itself is
-# set up on the working display first.
-NO_DISPLAY_COMMAND = ('source "$1" && ringvoyage_wine_select "$2" && ringvoyage_wine_setup && '
-                      'DISPLAY="$3" exec "$RINGVOYAGE_WINE_LOADER" "$4"')
+# Runs the program with DISPLAY naming another display; Wine itself is set up
+# on the working display first.
+OTHER_DISPLAY_COMMAND = ('source "$1" && ringvoyage_wine_select "$2" && ringvoyage_wine_setup && '
+                         'DISPLAY="$3" exec "$RINGVOYAGE_WINE_LOADER" "$4"')
 
 
-def no_display_command(options):
-    env_script = os.path.join(os.path.dirname(os.path.abspath(options.wine_run)), "wine-env.sh")
-    dead = next(d for d in (":%d" % n for n in range(1999, 1900, -1))
+def free_display():
+    return next(d for d in (":%d" % n for n in range(1999, 1900, -1))
                 if subprocess.run(["xdpyinfo", "-display", d], stdin=subprocess.DEVNULL,
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                   timeout=15).returncode != 0)
-    return ["bash", "-c", NO_DISPLAY_COMMAND, "_", env_script, options.wine_arch, dead,
+
+
+def other_display_command(options, display):
+    env_script = os.path.join(os.path.dirname(os.path.abspath(options.wine_run)), "wine-env.sh")
+    return ["bash", "-c", OTHER_DISPLAY_COMMAND, "_", env_script, options.wine_arch, display,
             options.exe]
+
+
+def start_display_without_gl():
+    """An X server without the GLX extension: windows, but no OpenGL."""
+    display = free_display()
+    server = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-extension",
+                               "GLX", "-nolisten", "tcp"], stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_for("the display without OpenGL",
+             lambda: subprocess.run(["xdpyinfo", "-display", display],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                    timeout=15).returncode == 0, 30)
+    return display, server
 
 
 SCENARIOS = {
@@ -536,6 +636,8 @@ SCENARIOS = {
     "exit": scenario_exit,
     "close": scenario_close,
     "no_display": scenario_no_display,
+    "rest": scenario_rest,
+    "error_box": scenario_error_box,
 }
 
 
@@ -570,6 +672,7 @@ def main():
     os.makedirs(options.workdir, exist_ok=True)
 
     program = None
+    display_server = None
     try:
         ensure_display(options.wine_run)
         release_keys()
@@ -577,7 +680,12 @@ def main():
         if options.scenario == "startup":
             # Shows the program's debugger output on its stderr.
             env["WINEDEBUG"] = "-all,+debugstr"
-        command = no_display_command(options) if options.scenario == "no_display" else None
+        command = None
+        if options.scenario == "no_display":
+            command = other_display_command(options, free_display())
+        elif options.scenario == "error_box":
+            options.display, display_server = start_display_without_gl()
+            command = other_display_command(options, options.display)
         program = Program(options, env, command)
         SCENARIOS[options.scenario](program)
     except (Failure, subprocess.TimeoutExpired) as error:
@@ -591,6 +699,9 @@ def main():
         finally:
             if program is not None:
                 program.cleanup()
+            if display_server is not None:
+                display_server.kill()
+                display_server.wait()
     log("PASS: %s" % options.scenario)
     return 0
 

@@ -1,8 +1,11 @@
-// Posts one menu command (or a close request) to the running Ringvoyage
-// window, so that scripts can drive the menu without a mouse.
-//   send_command <command-id>   posts WM_COMMAND with that id
+// Sends one request to the running Ringvoyage window, so that scripts can
+// drive it without a mouse:
+//   send_command <command-id>   posts WM_COMMAND with that id (a menu command)
 //   send_command close          posts WM_CLOSE
-// Exit codes: 0 posted, 1 bad arguments, 2 no such window, 3 posting failed.
+//   send_command minimize       posts WM_SYSCOMMAND SC_MINIMIZE
+//   send_command restore        posts WM_SYSCOMMAND SC_RESTORE
+//   send_command size W H       resizes the window to W x H (SetWindowPos)
+// Exit codes: 0 done, 1 bad arguments, 2 no such window, 3 the request failed.
 #include <windows.h>
 
 #include <cerrno>
@@ -14,35 +17,64 @@ namespace {
 
 constexpr char kWindowClass[] = " Ringvoyage";
 
-// Parses a command id: a decimal number that fits the low word of wParam.
-bool parseCommandId(const char* text, WPARAM* id) {
+// Parses a decimal number from 0 to `limit`.
+bool parseNumber(const char* text, unsigned long limit, unsigned long* value) {
     if (text[0] < '0' || text[0] > '9') {
         return false;
     }
     char* end = nullptr;
     errno = 0;
-    const unsigned long value = std::strtoul(text, &end, 10);
-    if (errno != 0 || *end != '\0' || value > 0xFFFF) {
-        return false;
-    }
-    *id = static_cast<WPARAM>(value);
-    return true;
+    *value = std::strtoul(text, &end, 10);
+    return errno == 0 && *end == '\0' && *value <= limit;
 }
 
+struct Request {
+    const char* name;  // first argument
+    UINT message;      // message posted
+    WPARAM wParam;     // its word parameter
+};
+
+constexpr Request kRequests[] = {
+    {"close", WM_CLOSE, 0},
+    {"minimize", WM_SYSCOMMAND, SC_MINIMIZE},
+    {"restore", WM_SYSCOMMAND, SC_RESTORE},
+};
+
 int usage() {
-    std::fprintf(stderr, "usage: send_command <command-id 0..65535> | close\n");
+    std::fprintf(stderr,
+                 "usage: send_command <command-id 0..65535> | close | minimize | restore"
+                 " | size <width> <height>\n");
     return 1;
+}
+
+// The request's outcome as an exit code.
+int done(BOOL succeeded, const char* what) {
+    if (!succeeded) {
+        std::fprintf(stderr, "send_command: %s failed (error %lu)\n", what, GetLastError());
+        return 3;
+    }
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
+    if (argc < 2) {
         return usage();
     }
-    const bool close = std::strcmp(argv[1], "close") == 0;
-    WPARAM id = 0;
-    if (!close && !parseCommandId(argv[1], &id)) {
+    const Request* request = nullptr;
+    for (const Request& known : kRequests) {
+        if (std::strcmp(argv[1], known.name) == 0) {
+            request = &known;
+        }
+    }
+    const bool size = std::strcmp(argv[1], "size") == 0;
+    unsigned long id = 0, width = 0, height = 0;
+    const bool valid = size
+                           ? argc == 4 && parseNumber(argv[2], 0x7FFF, &width) &&
+                                 parseNumber(argv[3], 0x7FFF, &height)
+                           : argc == 2 && (request != nullptr || parseNumber(argv[1], 0xFFFF, &id));
+    if (!valid) {
         return usage();
     }
     HWND window = FindWindowA(kWindowClass, nullptr);
@@ -50,11 +82,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "send_command: no window of class \"%s\"\n", kWindowClass);
         return 2;
     }
-    const BOOL posted =
-        close ? PostMessageA(window, WM_CLOSE, 0, 0) : PostMessageA(window, WM_COMMAND, id, 0);
-    if (!posted) {
-        std::fprintf(stderr, "send_command: PostMessageA failed (error %lu)\n", GetLastError());
-        return 3;
+    if (size) {
+        return done(SetWindowPos(window, nullptr, 0, 0, static_cast<int>(width),
+                                 static_cast<int>(height), SWP_NOMOVE | SWP_NOZORDER),
+                    "SetWindowPos");
     }
-    return 0;
+    if (request != nullptr) {
+        return done(PostMessageA(window, request->message, request->wParam, 0), "PostMessageA");
+    }
+    return done(PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(id), 0), "PostMessageA");
 }
