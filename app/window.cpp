@@ -99,39 +99,6 @@ constexpr MenuCommand kCommands[] = {
 };
 static_assert(std::size(kCommands) == 6, "six menu commands");
 
-void onCreate(HWND window) {
-    windowState.deviceContext = GetDC(window);
-    setupPixelFormat(windowState.deviceContext);
-    windowState.glContext = wglCreateContext(windowState.deviceContext);
-    buildMenu(window);
-    wglMakeCurrent(windowState.deviceContext, windowState.glContext);
-    setSwapInterval(0);  // frames must not wait for the vertical retrace
-}
-
-void onDestroy() {
-    wglMakeCurrent(windowState.deviceContext, nullptr);
-    wglDeleteContext(windowState.glContext);
-    PostQuitMessage(0);
-}
-
-void onSize(LPARAM lParam) {
-    windowState.clientWidth = static_cast<int32_t>(LOWORD(lParam));
-    windowState.clientHeight = static_cast<int32_t>(HIWORD(lParam));
-    resizeViewport(windowState.clientWidth, windowState.clientHeight);
-}
-
-// One animation frame per paint, only once the message loop runs. Before
-// that (and behind the start-up error box) the window is only validated: an
-// invalid window would get paint messages without end.
-void onPaint(HWND window) {
-    if (windowState.running == 1) {
-        updateFrameClock();
-        renderFrame();
-        SwapBuffers(windowState.deviceContext);
-    }
-    ValidateRect(window, nullptr);
-}
-
 void onCommand(HWND window, UINT id) {
     for (const MenuCommand& command : kCommands) {
         if (command.id == id) {
@@ -143,19 +110,53 @@ void onCommand(HWND window, UINT id) {
 
 }  // namespace
 
+void attachGlContext(HWND window, bool withMenu) {
+    windowState.deviceContext = GetDC(window);
+    setupPixelFormat(windowState.deviceContext);
+    windowState.glContext = wglCreateContext(windowState.deviceContext);
+    if (withMenu) {
+        buildMenu(window);
+    }
+    wglMakeCurrent(windowState.deviceContext, windowState.glContext);
+    setSwapInterval(0);  // frames must not wait for the vertical retrace
+}
+
+void releaseGlContext() {
+    wglMakeCurrent(windowState.deviceContext, nullptr);
+    wglDeleteContext(windowState.glContext);
+    PostQuitMessage(0);
+}
+
+void storeClientSize(LPARAM lParam) {
+    windowState.clientWidth = static_cast<int32_t>(LOWORD(lParam));
+    windowState.clientHeight = static_cast<int32_t>(HIWORD(lParam));
+    resizeViewport(windowState.clientWidth, windowState.clientHeight);
+}
+
+// Before the loop runs (and behind the start-up error box) the window is only
+// validated: an invalid window would get paint messages without end.
+void paintFrame(HWND window) {
+    if (windowState.running == 1) {
+        updateFrameClock();
+        renderFrame();
+        SwapBuffers(windowState.deviceContext);
+    }
+    ValidateRect(window, nullptr);
+}
+
 LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            onCreate(window);
+            attachGlContext(window, true);
             return 0;
         case WM_DESTROY:
-            onDestroy();
+            releaseGlContext();
             return 0;
         case WM_SIZE:
-            onSize(lParam);
+            storeClientSize(lParam);
             return 0;
         case WM_PAINT:
-            onPaint(window);
+            paintFrame(window);
             return 0;
         case WM_CHAR:
             handleKey(static_cast<int32_t>(wParam));

@@ -11,6 +11,17 @@ extern const char kDonatePageQuery[];
 
 LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// What the window procedures of the program and of the screen saver share:
+// Device context, pixel format, GL context (with the menu bar in between when
+// wanted), made current without waiting for the retrace.
+void attachGlContext(HWND window, bool withMenu);
+// Releases and deletes the GL context and ends the message loop.
+void releaseGlContext();
+// Stores the client size of a WM_SIZE and sets the viewport.
+void storeClientSize(LPARAM lParam);
+// One animation frame once the loop runs; validates the window either way.
+void paintFrame(HWND window);
+
 // Registers the window class " Ringvoyage" with mainWndProc.
 bool registerMainClass(HINSTANCE instance);
 // Creates the 800 x 600 main window; its WM_CREATE makes the GL context current.

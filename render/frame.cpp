@@ -41,9 +41,11 @@ void updateFrameRate() {
     }
     const double rate =
         static_cast<double>(frameRenderer.framesSinceStamp) / static_cast<double>(elapsed);
-    char text[kTitleBufferSize];
-    std::snprintf(text, sizeof text, "%s 1.03 - %g FPS", kProgramTitle, rate);
-    SetWindowTextA(windowState.mainWindow, text);
+    if (frameRenderer.titleless == 0) {
+        char text[kTitleBufferSize];
+        std::snprintf(text, sizeof text, "%s 1.03 - %g FPS", kProgramTitle, rate);
+        SetWindowTextA(windowState.mainWindow, text);
+    }
     frameRenderer.framesSinceStamp = 0;
     frameRenderer.fpsStamp = frameClock.time;
 }

@@ -7,6 +7,7 @@ struct FrameRenderer {
     float fpsStamp;            // frame clock time of the last title update
     int32_t framesSinceStamp;  // frames drawn since fpsStamp
     uint8_t stamped;           // 1 once the first call has set fpsStamp
+    uint8_t titleless;         // 1: the readout stays out of the title (the screen saver)
 };
 
 // Module instance, zero at program start, program lifetime.

@@ -11,3 +11,8 @@
 #define ID_DONATE 40004
 #define ID_FASTER 40005
 #define ID_SLOWER 40006
+
+// The screen saver's settings dialog.
+#define IDD_SAVER_SETTINGS 110
+#define IDC_SAVER_SPEED 1001
+#define IDC_SAVER_PULSE 1002

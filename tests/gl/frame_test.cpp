@@ -103,7 +103,7 @@ TEST_F(FrameTest, FirstFrameStampsTheClockAndKeepsTheTitle) {
 }
 
 TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
-    frameRenderer = {5.0f, 120, 1};
+    frameRenderer = {5.0f, 120, 1, 0};
     frameClock.time = 7.0f;
     renderFrame();
     EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 60 FPS");
@@ -124,6 +124,14 @@ TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
     frameClock.time = 9.5f;
     renderFrame();
     EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 51 FPS");
+
+    // The screen saver counts the same way but keeps its title.
+    SetWindowTextA(testWindow(), kProgramTitle);
+    frameRenderer.titleless = 1;
+    frameClock.time = 11.0f;
+    renderFrame();
+    EXPECT_EQ(windowTitle(), " Ringvoyage");
+    EXPECT_EQ(frameRenderer.fpsStamp, 11.0f);
 }
 
 TEST_F(FrameTest, AdvancePassesTheWholeTravelToTheBuilder) {

@@ -1,0 +1,58 @@
+// The message loop of the program and of the screen saver: it draws a frame
+// whenever nothing else waits, and rests while there is nothing to draw into.
+#include "message_loop.h"
+
+#include "frame.h"
+#include "tunnel_state.h"
+#include "window_state.h"
+
+namespace {
+
+// Whether the window has client area to draw into: not minimised, and
+// neither 0 wide nor 0 high.
+bool hasPictureArea() {
+    return windowState.clientWidth > 0 && windowState.clientHeight > 0 &&
+           IsIconic(windowState.mainWindow) == FALSE;
+}
+
+// Frames no one can see would only burn the CPU: wait for the next message
+// instead, and let the readout count afresh from the first frame after the
+// rest. A fly-out after Esc cannot be seen either, so the journey ends now.
+void restWithoutPicture() {
+    if (tunnel.quitRequested != 0) {
+        PostMessageA(windowState.mainWindow, WM_CLOSE, 0, 0);
+        return;
+    }
+    restartFrameRate();
+    WaitMessage();
+}
+
+}  // namespace
+
+void startFrameClock() {
+    LARGE_INTEGER value = {};
+    QueryPerformanceFrequency(&value);
+    frameClock.frequency = value.QuadPart;
+    QueryPerformanceCounter(&value);
+    frameClock.start = value.QuadPart;
+}
+
+// Dispatches whatever is waiting and otherwise asks for the next frame, or
+// rests while there is nothing to draw into.
+WPARAM runMessageLoop(HACCEL accelerators) {
+    MSG message = {};
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+    while (message.message != WM_QUIT) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (TranslateAcceleratorA(message.hwnd, accelerators, &message) == 0) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        } else if (hasPictureArea()) {
+            InvalidateRect(windowState.mainWindow, nullptr, FALSE);
+        } else {
+            restWithoutPicture();
+        }
+    }
+    return message.wParam;
+}

@@ -1,0 +1,272 @@
+// Ringvoyage as a screen saver (Ringvoyage.scr): the program's frames in a
+// borderless window over all screens (/s), inside a window given by the
+// screen-saver settings (/p), or the settings dialog (/c). See
+// saver_options.h for the command line.
+#include <windows.h>
+#include <windowsx.h>
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "frame.h"
+#include "message_loop.h"
+#include "resource.h"
+#include "saver_options.h"
+#include "saver_registry.h"
+#include "scene.h"
+#include "window.h"
+#include "window_state.h"
+
+namespace {
+
+constexpr char kSaverClass[] = " Ringvoyage screen saver";
+constexpr char kRunningMutex[] = "Ringvoyage screen saver running";
+constexpr int kMouseJitter = 4;       // pixels a mouse may drift without ending the saver
+constexpr UINT_PTR kParentTimer = 1;  // checks that the preview's host window still exists
+constexpr UINT kParentCheckMs = 500;
+
+struct SaverState {
+    SaverMode mode;       // Run or Preview
+    HWND previewParent;   // the window the preview draws in
+    POINT firstCursor;    // where the first mouse move put the cursor
+    uint8_t cursorKnown;  // 1 once the first mouse move has been seen
+    uint8_t wasActive;    // 1 once the saver window has been activated
+};
+
+SaverState saver = {};
+
+void endSaver(HWND window) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+// The first move only tells where the cursor rests; later ones end the
+// saver once they leave that spot by more than a little jitter.
+void onMouseMove(HWND window, LPARAM lParam) {
+    const POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (saver.cursorKnown == 0) {
+        saver.firstCursor = at;
+        saver.cursorKnown = 1;
+        return;
+    }
+    if (std::abs(at.x - saver.firstCursor.x) > kMouseJitter ||
+        std::abs(at.y - saver.firstCursor.y) > kMouseJitter) {
+        endSaver(window);
+    }
+}
+
+void onActivateApp(HWND window, bool active) {
+    if (active) {
+        saver.wasActive = 1;
+    } else if (saver.wasActive != 0) {
+        endSaver(window);
+    }
+}
+
+void onTimer(HWND window) {
+    if (IsWindow(saver.previewParent) == FALSE) {
+        DestroyWindow(window);
+    }
+}
+
+// Input ends the full-screen saver only; the preview is just a picture.
+LRESULT CALLBACK saverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool fullScreen = saver.mode == SaverMode::Run;
+    switch (message) {
+        case WM_CREATE:
+            attachGlContext(window, false);
+            return 0;
+        case WM_DESTROY:
+            releaseGlContext();
+            return 0;
+        case WM_SIZE:
+            storeClientSize(lParam);
+            return 0;
+        case WM_PAINT:
+            paintFrame(window);
+            return 0;
+        case WM_TIMER:
+            onTimer(window);
+            return 0;
+        case WM_SETCURSOR:
+            if (fullScreen) {
+                SetCursor(nullptr);
+                return TRUE;
+            }
+            break;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_LBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            if (fullScreen) {
+                endSaver(window);
+                return 0;
+            }
+            break;
+        case WM_MOUSEMOVE:
+            if (fullScreen) {
+                onMouseMove(window, lParam);
+                return 0;
+            }
+            break;
+        case WM_ACTIVATEAPP:
+            if (fullScreen) {
+                onActivateApp(window, wParam != FALSE);
+            }
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool registerSaverClass(HINSTANCE instance) {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = saverWndProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN));
+    windowClass.lpszClassName = kSaverClass;
+    return RegisterClassExA(&windowClass) != 0;
+}
+
+HWND createSaverWindow(HINSTANCE instance) {
+    if (saver.mode == SaverMode::Preview) {
+        RECT area = {};
+        GetClientRect(saver.previewParent, &area);
+        HWND window =
+            CreateWindowExA(0, kSaverClass, kProgramTitle, WS_CHILD | WS_VISIBLE, 0, 0, area.right,
+                            area.bottom, saver.previewParent, nullptr, instance, nullptr);
+        SetTimer(window, kParentTimer, kParentCheckMs, nullptr);
+        return window;
+    }
+    return CreateWindowExA(WS_EX_TOPMOST, kSaverClass, kProgramTitle, WS_POPUP | WS_VISIBLE,
+                           GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                           GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                           GetSystemMetrics(SM_CYVIRTUALSCREEN), nullptr, nullptr, instance,
+                           nullptr);
+}
+
+// The saver's frames until its window is closed or destroyed.
+int runSaver(HINSTANCE instance, const SaverOptions& options) {
+    saver.mode = options.mode;
+    saver.previewParent = reinterpret_cast<HWND>(static_cast<uintptr_t>(options.window));
+    if (options.mode == SaverMode::Preview && IsWindow(saver.previewParent) == FALSE) {
+        return 1;  // quietly: the settings page may close its preview at any time
+    }
+    if (options.mode == SaverMode::Run) {
+        CreateMutexA(nullptr, FALSE, kRunningMutex);  // held until the process ends
+        if (GetLastError() == ERROR_ALREADY_EXISTS) {
+            return 0;  // one saver is enough
+        }
+    }
+    windowState.running = 0;
+    frameRenderer.titleless = 1;
+    if (!registerSaverClass(instance)) {
+        return 1;
+    }
+    HWND window = createSaverWindow(instance);
+    if (window == nullptr) {
+        return 1;
+    }
+    windowState.mainWindow = window;
+    startFrameClock();
+    if (!initScene()) {
+        DestroyWindow(window);
+        return 1;
+    }
+    applySaverSettings(loadSaverSettings());
+    windowState.running = 1;
+    const WPARAM exitCode = runMessageLoop(nullptr);
+    windowState.running = 0;
+    return static_cast<int>(exitCode);
+}
+
+// "4 steps slower" ... "normal speed" ... "4 steps faster".
+void fillSpeedChoices(HWND list) {
+    char text[32];
+    for (int32_t steps = -kMaxSpeedSteps; steps <= kMaxSpeedSteps; ++steps) {
+        const int32_t count = steps < 0 ? -steps : steps;
+        if (steps == 0) {
+            lstrcpynA(text, "normal speed", sizeof text);
+        } else {
+            wsprintfA(text, "%d step%s %s", count, count == 1 ? "" : "s",
+                      steps < 0 ? "slower" : "faster");
+        }
+        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+}
+
+void showSettings(HWND dialog, const SaverSettings& settings) {
+    HWND list = GetDlgItem(dialog, IDC_SAVER_SPEED);
+    fillSpeedChoices(list);
+    SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(settings.speedSteps + kMaxSpeedSteps), 0);
+    CheckDlgButton(dialog, IDC_SAVER_PULSE, settings.pulse != 0 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+SaverSettings chosenSettings(HWND dialog) {
+    const LRESULT choice = SendDlgItemMessageA(dialog, IDC_SAVER_SPEED, CB_GETCURSEL, 0, 0);
+    const bool pulse = IsDlgButtonChecked(dialog, IDC_SAVER_PULSE) == BST_CHECKED;
+    return saverSettingsFrom(choice != CB_ERR, static_cast<int64_t>(choice) - kMaxSpeedSteps, true,
+                             pulse ? 1 : 0);
+}
+
+INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            showSettings(dialog, loadSaverSettings());
+            return TRUE;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK) {
+                storeSaverSettings(chosenSettings(dialog));
+                EndDialog(dialog, IDOK);
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                EndDialog(dialog, IDCANCEL);
+                return TRUE;
+            }
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+int runSettings(HINSTANCE instance, const SaverOptions& options) {
+    HWND owner = reinterpret_cast<HWND>(static_cast<uintptr_t>(options.window));
+    if (owner != nullptr && IsWindow(owner) == FALSE) {
+        owner = nullptr;  // the dialog stands on its own rather than not at all
+    }
+    const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SAVER_SETTINGS), owner,
+                                           settingsDialogProc, 0);
+    return result == -1 ? 1 : 0;
+}
+
+// A command line nothing here understands: say what is accepted.
+int reportBadArguments() {
+    MessageBoxA(nullptr,
+                "Ringvoyage screen saver: unknown command line.\n\n"
+                "/s runs the saver, /p <window> shows a preview in that window, "
+                "/c or no argument opens the settings.",
+                "Ringvoyage screen saver", MB_ICONERROR);
+    return 1;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
+    const SaverOptions options = parseSaverOptions(arguments);
+    switch (options.mode) {
+        case SaverMode::Run:
+        case SaverMode::Preview:
+            return runSaver(instance, options);
+        case SaverMode::Settings:
+            return runSettings(instance, options);
+        case SaverMode::Ignore:
+            return 0;
+        case SaverMode::Invalid:
+        default:
+            return reportBadArguments();
+    }
+}
