@@ -4,9 +4,12 @@
 // saver_options.h for the command line.
 #include <windows.h>
 #include <windowsx.h>
+// Keep windows.h first: the GL headers need its definitions.
+#include <GL/gl.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "frame.h"
 #include "message_loop.h"
@@ -62,6 +65,63 @@ void onActivateApp(HWND window, bool active) {
     }
 }
 
+// Workaround (Wine): the preview window lies inside another process's
+// window, where Wine shows neither its GL drawable nor its own GDI output.
+// Each frame is therefore also read back and drawn into the host window's
+// area that the preview covers; on Windows the swapped GL frame lies on top
+// of it. The buffer is sized on WM_SIZE, so frames allocate nothing.
+struct PreviewPixels {
+    std::vector<uint32_t> bgra;  // the back buffer, bottom row first
+    BITMAPINFO format;           // 32-bit bottom-up DIB of the client size
+};
+
+PreviewPixels preview = {};
+
+void sizePreview(int32_t width, int32_t height) {
+    preview.bgra.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    BITMAPINFOHEADER& header = preview.format.bmiHeader;
+    header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+}
+
+void paintPreview(HWND window) {
+    const int32_t width = preview.format.bmiHeader.biWidth;
+    const int32_t height = preview.format.bmiHeader.biHeight;
+    if (windowState.running == 1 && !preview.bgra.empty()) {
+        updateFrameClock();
+        renderFrame();
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, width, height, GL_BGRA_EXT, GL_UNSIGNED_BYTE, preview.bgra.data());
+        HDC gdi = GetDC(saver.previewParent);
+        SetDIBitsToDevice(gdi, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
+                          static_cast<UINT>(height), preview.bgra.data(), &preview.format,
+                          DIB_RGB_COLORS);
+        ReleaseDC(saver.previewParent, gdi);
+        SwapBuffers(windowState.deviceContext);
+    }
+    ValidateRect(window, nullptr);
+}
+
+void onSize(LPARAM lParam) {
+    storeClientSize(lParam);
+    if (saver.mode == SaverMode::Preview) {
+        sizePreview(windowState.clientWidth, windowState.clientHeight);
+    }
+}
+
+void onPaint(HWND window) {
+    if (saver.mode == SaverMode::Preview) {
+        paintPreview(window);
+    } else {
+        paintFrame(window);
+    }
+}
+
 void onTimer(HWND window) {
     if (IsWindow(saver.previewParent) == FALSE) {
         DestroyWindow(window);
@@ -79,10 +139,10 @@ LRESULT CALLBACK saverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             releaseGlContext();
             return 0;
         case WM_SIZE:
-            storeClientSize(lParam);
+            onSize(lParam);
             return 0;
         case WM_PAINT:
-            paintFrame(window);
+            onPaint(window);
             return 0;
         case WM_TIMER:
             onTimer(window);

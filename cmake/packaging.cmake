@@ -1,6 +1,6 @@
 # Release package of a Windows build: one zip named with the version and the
-# architecture, holding the program and the user's readme.
-install(TARGETS Ringvoyage RUNTIME DESTINATION .)
+# architecture, holding the program, the screen saver and the user's readme.
+install(TARGETS Ringvoyage RingvoyageSaver RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/user-readme.txt DESTINATION . RENAME README.txt)
 
 set(CPACK_GENERATOR ZIP)

@@ -131,6 +131,16 @@ def is_wall_colour(pixel):
     return r >= 40 and r >= b + 15 and g >= b + 10
 
 
+def client_window_of(window):
+    """The X child window Wine renders a GL client area into (the window
+    itself when Wine made none): the largest child."""
+    out = run(["xwininfo", "-children", "-id", window])
+    children = re.findall(r"^\s+(0x[0-9a-f]+) .*?(\d+)x(\d+)\+", out, re.M)
+    if not children:
+        return window
+    return max(children, key=lambda c: int(c[1]) * int(c[2]))[0]
+
+
 class Program:
     """One run of Ringvoyage.exe under Wine, with its top-level X window."""
 
@@ -180,14 +190,7 @@ class Program:
                 values["Height"])
 
     def client_window(self):
-        """The X child window Wine renders the GL client area into (the top-level
-        window itself when Wine made none)."""
-        out = run(["xwininfo", "-children", "-id", self.window])
-        children = re.findall(r"^\s+(0x[0-9a-f]+) .*?(\d+)x(\d+)\+", out, re.M)
-        if not children:
-            return self.window
-        # The client area is the largest child.
-        return max(children, key=lambda c: int(c[1]) * int(c[2]))[0]
+        return client_window_of(self.window)
 
     def screenshot(self, name):
         path = os.path.join(self.options.workdir, name)
@@ -587,6 +590,99 @@ def scenario_error_box(program):
     check(code == 1, "OK on the box ends the program with exit code 1 (%d)" % code)
 
 
+def check_tunnel_picture(shot, what):
+    border, _ = shot.border_and_centre()
+    wall = sum(1 for p in border if is_wall_colour(p)) / len(border)
+    check(luminance(border) > 60 and wall > 0.6,
+          "%s shows the lit tunnel (border luminance %.1f, %.0f%% wall colours)" %
+          (what, luminance(border), 100 * wall))
+
+
+def start_saver(options, *arguments):
+    return Program(options, dict(os.environ),
+                   [options.wine_run, options.scr] + [str(a) for a in arguments])
+
+
+def scenario_saver_run(first):
+    """/s covers the whole screen with the tunnel and no readout; a second /s
+    starts no second saver; a mouse move beyond a little jitter ends it with
+    0, and so does a key."""
+    first.find_window()
+    screen_w, screen_h = display_size()
+    x, y, w, h = first.geometry()
+    check(x <= 0 and y <= 0 and x + w >= screen_w and y + h >= screen_h,
+          "the saver covers the %dx%d screen (%d,%d %dx%d)" % (screen_w, screen_h, x, y, w, h))
+    check_tunnel_picture(first.screenshot("saver.png"), "the saver")
+    second = subprocess.run([first.options.wine_run, first.options.scr, "/s"],
+                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, timeout=60)
+    check(second.returncode == 0 and first.alive(),
+          "a second /s ends at once (%d) and the first runs on" % second.returncode)
+    check(first.title() == TITLE, "no readout in the saver's title (%r)" % first.title())
+    run(["xdotool", "mousemove_relative", "--", "1", "1"])
+    time.sleep(1.5)
+    check(first.alive(), "a one-pixel jitter of the mouse leaves the saver running")
+    run(["xdotool", "mousemove_relative", "--", "40", "40"])
+    code = first.wait_exit(15)
+    check(code == 0, "a mouse move ends the saver with exit code 0 (%d)" % code)
+
+    by_key = start_saver(first.options, "/s")
+    try:
+        by_key.find_window()
+        by_key.key("a")
+        code = by_key.wait_exit(15)
+        check(code == 0, "a key ends the saver with exit code 0 (%d)" % code)
+    finally:
+        by_key.cleanup()
+
+
+def scenario_saver_preview(program):
+    """/p draws the tunnel inside the given window and ends with 0 once that
+    window is gone; a handle that names no window ends it quietly with 1."""
+    host = subprocess.Popen([program.options.wine_run, program.options.preview_host, "12"],
+                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, text=True, start_new_session=True)
+    try:
+        handle = host.stdout.readline().strip()
+        check(handle.isdigit(), "the preview host names its window (%r)" % handle)
+        preview = start_saver(program.options, "/p", handle)
+        try:
+            host_window = wait_for("the preview host's window", lambda: run(
+                ["xdotool", "search", "--all", "--onlyvisible", "--name", "^Preview host$"],
+                check_rc=False).split(), 30)[0]
+            time.sleep(3)
+            path = os.path.join(program.options.workdir, "preview.png")
+            run(["import", "-window", client_window_of(host_window), path])
+            check_tunnel_picture(Image(path), "the preview")
+            code = preview.wait_exit(30)
+            check(code == 0, "the preview ends with exit code 0 once its window is gone (%d)" %
+                  code)
+        finally:
+            preview.cleanup()
+    finally:
+        host.wait(timeout=30)
+    code = program.wait_exit(30)
+    check(code == 1, "/p with a handle of no window ends with exit code 1 (%d)" % code)
+
+
+def scenario_saver_settings(program):
+    """/c shows the settings dialog; what is chosen there is stored on OK."""
+    dialog = wait_for("the settings dialog", lambda: run(
+        ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(program.process.pid),
+         "--name", "^Ringvoyage screen saver$"], check_rc=False).split(), 60)[0]
+    run(["xdotool", "windowfocus", "--sync", dialog], timeout=15)
+    run(["xdotool", "key", "--delay", "100", "Down", "Down", "Tab", "space", "Return"])
+    code = program.wait_exit(30)
+    check(code == 0, "OK closes the dialog with exit code 0 (%d)" % code)
+    stored = run([program.options.wine_run, "reg", "query", SAVER_KEY], timeout=60)
+    check(re.search(r"Speed steps\s+REG_DWORD\s+0x2\b", stored) and
+          re.search(r"Pulse\s+REG_DWORD\s+0x1\b", stored),
+          "two steps faster and pulsing rings are stored (%r)" % stored)
+
+
+SAVER_KEY = r"HKCU\Software\Ringvoyage\Screen saver"
+
+
 def scenario_no_display(program):
     """Without a reachable X display the window cannot be created: the program
     ends by itself with exit code 1 instead of reporting success."""
@@ -638,7 +734,13 @@ SCENARIOS = {
     "no_display": scenario_no_display,
     "rest": scenario_rest,
     "error_box": scenario_error_box,
+    "saver_run": scenario_saver_run,
+    "saver_preview": scenario_saver_preview,
+    "saver_settings": scenario_saver_settings,
 }
+
+# The screen saver's scenarios start Ringvoyage.scr with these arguments.
+SAVER_ARGUMENTS = {"saver_run": ["/s"], "saver_preview": ["/p", "999999"], "saver_settings": ["/c"]}
 
 
 def ensure_display(wine_run):
@@ -666,6 +768,8 @@ def main():
                         help="the Wine architecture that --wine-run uses")
     parser.add_argument("--exe", required=True, help="Ringvoyage.exe")
     parser.add_argument("--send-command", required=True, help="send_command.exe")
+    parser.add_argument("--scr", help="Ringvoyage.scr, for the saver scenarios")
+    parser.add_argument("--preview-host", help="preview_host.exe, for the saver's preview")
     parser.add_argument("--workdir", required=True, help="directory for screenshots and logs")
     parser.add_argument("scenario", choices=sorted(SCENARIOS))
     options = parser.parse_args()
@@ -686,6 +790,10 @@ def main():
         elif options.scenario == "error_box":
             options.display, display_server = start_display_without_gl()
             command = other_display_command(options, options.display)
+        elif options.scenario == "saver_settings":
+            run([options.wine_run, "reg", "delete", SAVER_KEY, "/f"], timeout=60, check_rc=False)
+        if options.scenario in SAVER_ARGUMENTS:
+            command = [options.wine_run, options.scr] + SAVER_ARGUMENTS[options.scenario]
         program = Program(options, env, command)
         SCENARIOS[options.scenario](program)
     except (Failure, subprocess.TimeoutExpired) as error:

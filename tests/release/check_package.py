@@ -3,7 +3,7 @@
 unpacks it and checks what it holds: exactly the built program, which passes
 the static checks, and the user's readme.
 
-Usage: check_package.py BUILD_DIR EXE i686|x86_64 VERSION
+Usage: check_package.py BUILD_DIR EXE SCR i686|x86_64 VERSION
 """
 
 import os
@@ -14,10 +14,11 @@ import zipfile
 
 import check_exe
 
-README_MUST_SAY = ["Ringvoyage", "Esc", "F11", "space", "Exit codes", "0 ", "1 "]
+README_MUST_SAY = ["Ringvoyage", "Esc", "F11", "space", "Exit codes", "0 ", "1 ", "Install",
+                   "Start speed", "Pulsing rings"]
 
 
-def problems(build_dir, exe, arch, version):
+def problems(build_dir, exe, scr, arch, version):
     top = "Ringvoyage-%s-%s" % (version, arch)
     with tempfile.TemporaryDirectory() as scratch:
         result = subprocess.run(["cpack", "--config", os.path.join(build_dir, "CPackConfig.cmake"),
@@ -31,15 +32,16 @@ def problems(build_dir, exe, arch, version):
         with zipfile.ZipFile(zip_path) as archive:
             names = sorted(name for name in archive.namelist() if not name.endswith("/"))
             archive.extractall(unpacked)
-        wanted = [top + "/README.txt", top + "/Ringvoyage.exe"]
+        wanted = [top + "/README.txt", top + "/Ringvoyage.exe", top + "/Ringvoyage.scr"]
         if names != wanted:
             yield "holds %s, not %s" % (names, wanted)
             return
-        packed_exe = os.path.join(unpacked, top, "Ringvoyage.exe")
-        with open(packed_exe, "rb") as packed, open(exe, "rb") as built:
-            if packed.read() != built.read():
-                yield "Ringvoyage.exe differs from the built program"
-        yield from check_exe.problems(packed_exe, arch)
+        for name, built_path in (("Ringvoyage.exe", exe), ("Ringvoyage.scr", scr)):
+            packed_path = os.path.join(unpacked, top, name)
+            with open(packed_path, "rb") as packed, open(built_path, "rb") as built:
+                if packed.read() != built.read():
+                    yield "%s differs from the built one" % name
+            yield from check_exe.problems(packed_path, arch)
         with open(os.path.join(unpacked, top, "README.txt"), encoding="ascii") as f:
             readme = f.read()
         for text in README_MUST_SAY:
@@ -48,13 +50,14 @@ def problems(build_dir, exe, arch, version):
 
 
 def main():
-    if len(sys.argv) != 5 or sys.argv[3] not in check_exe.MACHINES:
+    if len(sys.argv) != 6 or sys.argv[4] not in check_exe.MACHINES:
         sys.exit(__doc__)
     found = list(problems(*sys.argv[1:]))
     for problem in found:
         print("FAIL: package: %s" % problem)
     if not found:
-        print("ok: the %s package holds the program and its readme" % sys.argv[3])
+        print("ok: the %s package holds the program, the screen saver and the readme" %
+              sys.argv[4])
     return 1 if found else 0
 
 
