@@ -606,7 +606,7 @@ def start_saver(options, *arguments):
 def scenario_saver_run(first):
     """/s covers the whole screen with the tunnel and no readout; a second /s
     starts no second saver; a mouse move beyond a little jitter ends it with
-    0, and so does a key."""
+    0, and so do a key and another window taking the activation."""
     first.find_window()
     screen_w, screen_h = display_size()
     x, y, w, h = first.geometry()
@@ -634,6 +634,16 @@ def scenario_saver_run(first):
         check(code == 0, "a key ends the saver with exit code 0 (%d)" % code)
     finally:
         by_key.cleanup()
+
+    # Another program's window takes the activation.
+    deactivated = start_saver(first.options, "/s")
+    try:
+        deactivated.find_window()
+        run([first.options.wine_run, first.options.preview_host, "2"], timeout=60)
+        code = deactivated.wait_exit(15)
+        check(code == 0, "losing activation ends the saver with exit code 0 (%d)" % code)
+    finally:
+        deactivated.cleanup()
 
 
 def scenario_saver_preview(program):
