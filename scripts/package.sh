@@ -2,7 +2,8 @@
 # Builds the release zips of both Windows builds (CPack):
 # build/mingw/package/Ringvoyage-<version>-i686.zip and
 # build/mingw64/package/Ringvoyage-<version>-x86_64.zip, each holding the
-# program and the user's readme. Building needs no 32-bit code on the host.
+# program, the screen saver and the user's readme. Building needs no 32-bit
+# code on the host.
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -10,7 +11,7 @@ cd "$repo"
 scripts/deps.sh
 for preset in mingw mingw64; do
     cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j2 --target Ringvoyage
+    cmake --build --preset "$preset" -j2 --target Ringvoyage RingvoyageSaver
     (cd "build/$preset" && cpack -G ZIP >/dev/null)
 done
 ls -1 build/mingw/package/*.zip build/mingw64/package/*.zip
