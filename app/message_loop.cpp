@@ -8,11 +8,10 @@
 
 namespace {
 
-// Whether the window has client area to draw into: not minimised, and
-// neither 0 wide nor 0 high.
+// Whether the window has client area to draw into: neither 0 wide nor 0
+// high (minimising delivers a 0 x 0 size).
 bool hasPictureArea() {
-    return windowState.clientWidth > 0 && windowState.clientHeight > 0 &&
-           IsIconic(windowState.mainWindow) == FALSE;
+    return windowState.clientWidth > 0 && windowState.clientHeight > 0;
 }
 
 // Frames no one can see would only burn the CPU: wait for the next message

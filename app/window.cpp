@@ -99,6 +99,12 @@ constexpr MenuCommand kCommands[] = {
 };
 static_assert(std::size(kCommands) == 6, "six menu commands");
 
+HICON loadMainIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
 void onCommand(HWND window, UINT id) {
     for (const MenuCommand& command : kCommands) {
         if (command.id == id) {
@@ -193,16 +199,6 @@ void setupPixelFormat(HDC deviceContext) {
                 GetDeviceCaps(deviceContext, BITSPIXEL));
     SetPixelFormat(deviceContext, format, &request);
 }
-
-namespace {
-
-HICON loadMainIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
-    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
-                                         GetSystemMetrics(widthMetric),
-                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
-}
-
-}  // namespace
 
 void setWindowIcons(HWND window, HINSTANCE instance) {
     HICON big = loadMainIcon(instance, SM_CXICON, SM_CYICON);
