@@ -80,7 +80,7 @@ bool shoot(HWND window, const Scene& scene) {
     tunnel.quitRequested = scene.quit;
     tunnel.travel = scene.travel;
     frameClock.delta = 0.0f;
-    renderFrame();
+    applyFrameReport(renderFrame(windowState.clientWidth, windowState.clientHeight));
     std::vector<uint8_t> pixels(static_cast<size_t>(scene.width) * scene.height * 3);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     pumpMessages();
-    if (!setClientSize(window, 800, 600) || !initScene()) {
+    if (!setClientSize(window, 800, 600) || !startWindowScene()) {
         std::fprintf(stderr, "no GL scene\n");
         return 1;
     }
