@@ -71,7 +71,7 @@ struct Scene {
     int32_t quit;
 };
 
-// One frame at a frozen travel (no time passes), read back before the swap.
+// A frame at a frozen travel (no time passes), read back before the swap.
 bool shoot(HWND window, const Scene& scene) {
     if (!setClientSize(window, scene.width, scene.height)) {
         return false;
@@ -80,7 +80,14 @@ bool shoot(HWND window, const Scene& scene) {
     tunnel.quitRequested = scene.quit;
     tunnel.travel = scene.travel;
     frameClock.delta = 0.0f;
-    applyFrameReport(renderFrame(windowState.clientWidth, windowState.clientHeight));
+    // Wine fits the GL drawable to a new window size only at the swap: the
+    // frame after it is the one a user sees.
+    for (int frame = 0; frame < 2; ++frame) {
+        if (frame == 1) {
+            SwapBuffers(windowState.deviceContext);
+        }
+        applyFrameReport(renderFrame(windowState.clientWidth, windowState.clientHeight));
+    }
     std::vector<uint8_t> pixels(static_cast<size_t>(scene.width) * scene.height * 3);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
