@@ -1,14 +1,20 @@
-// The native program: the tunnel in a window of its own, on SDL2 with a
+// The native program: the tunnel in a window of its own, or as a display
+// mode of xscreensaver in the window the daemon gives it, on SDL2 with a
 // legacy GL context.
 #include <SDL.h>
+#include <X11/Xlib.h>
 
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "foreign_window.h"
 #include "frame.h"
 #include "options.h"
 #include "pages.h"
+#include "saver_settings.h"
 #include "sdl_host.h"
 
 namespace {
@@ -20,14 +26,27 @@ constexpr int kExitBadArguments = 2;
 
 void printUsage() {
     std::printf(
-        "Usage: ringvoyage [--help | --version | --homepage | --donate]\n"
-        "Flies through an endless, curving, tiled tunnel in a window of its own.\n\n"
-        "  + / -   faster / slower (also on the keypad)\n"
-        "  space   rings from now on pulse in radius (toggle)\n"
-        "  F11     fullscreen on the desktop, and back\n"
-        "  Esc     end the journey: the program ends once you have flown out\n\n"
-        "  --homepage  open the home page:     %s%s\n"
-        "  --donate    open the donation page: %s%s\n",
+        "Usage: ringvoyage [--window | --root | --window-id ID] [--speed N]\n"
+        "                  [--pulse | --no-pulse] [--fps]\n"
+        "       ringvoyage --help | --version | --homepage | --donate\n"
+        "Flies through an endless, curving, tiled tunnel.\n\n"
+        "  --window        in a window of its own (the default), with these keys:\n"
+        "                    + / -  faster / slower (also on the keypad)\n"
+        "                    space  rings from now on pulse in radius (toggle)\n"
+        "                    F11    fullscreen on the desktop, and back\n"
+        "                    Esc    end the journey: the program ends once you have flown out\n"
+        "  --root          as an xscreensaver mode: in the window XSCREENSAVER_WINDOW\n"
+        "                  names, else in the root window; no keys, frames at the\n"
+        "                  display's refresh rate\n"
+        "  --window-id ID  the same in the X window ID (decimal, or hexadecimal after 0x)\n"
+        "  --speed N       start N presses of + (of - when N is negative) from the\n"
+        "                  normal speed, -4 to 4\n"
+        "  --pulse, --no-pulse  pulsing rings from the start, or not (the default)\n"
+        "  --fps           also print the frame rate on stdout once a second\n"
+        "  --install, --mono, --visual NAME  accepted for xscreensaver and ignored\n"
+        "  --homepage      open the home page:     %s%s\n"
+        "  --donate        open the donation page: %s%s\n"
+        "Options may be written with one dash as well.\n",
         kSiteAddress, kHomePageQuery, kSiteAddress, kDonatePageQuery);
 }
 
@@ -54,38 +73,98 @@ bool showsNothing(const char* driver) {
            std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "evdev") == 0;
 }
 
-// The tunnel in a window of its own until the journey or the window ends.
-int runOwnWindow() {
-    // Outside a Wayland session only X11 can show the window; trying the
-    // others would print their own complaints beside ours.
+// Outside a Wayland session only X11 can show a window; trying the others
+// would print their own complaints beside ours. A window made by another
+// program is an X window in any case.
+bool openDisplay(bool x11Only) {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (wayland == nullptr || wayland[0] == '\0') {
+    if (x11Only || wayland == nullptr || wayland[0] == '\0') {
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "ringvoyage: no display: %s\n", SDL_GetError());
-        return kExitNoDisplay;
+        return false;
     }
     if (showsNothing(SDL_GetCurrentVideoDriver())) {
         std::fprintf(stderr, "ringvoyage: no display: no X server answers (is DISPLAY set?)\n");
         SDL_Quit();
-        return kExitNoDisplay;
+        return false;
     }
+    return true;
+}
+
+SDL_Window* openOwnWindow() {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_Window* window = SDL_CreateWindow(
         kProgramTitle, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kStartWidth, kStartHeight,
         SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
     if (window == nullptr) {
         std::fprintf(stderr, "ringvoyage: no window: %s\n", SDL_GetError());
+    }
+    return window;
+}
+
+// The window xscreensaver hands over: XSCREENSAVER_WINDOW for --root, else
+// the real root window; 0 (after one line) when there is none.
+uint64_t rootTarget() {
+    const char* named = std::getenv("XSCREENSAVER_WINDOW");
+    if (named != nullptr && named[0] != '\0') {
+        uint64_t id = 0;
+        if (!parseWindowId(named, id)) {
+            std::fprintf(stderr, "ringvoyage: XSCREENSAVER_WINDOW is no window id: '%s'\n", named);
+        }
+        return id;
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        std::fprintf(stderr, "ringvoyage: no display: no X server answers (is DISPLAY set?)\n");
+        return 0;
+    }
+    const uint64_t root = DefaultRootWindow(display);
+    XCloseDisplay(display);
+    return root;
+}
+
+// A window made by another program, drawn into with a GL context of ours.
+SDL_Window* openForeignWindow(uint64_t id) {
+    if (!foreignWindowExists(id)) {
+        return nullptr;
+    }
+    SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+    SDL_Window* window = SDL_CreateWindowFrom(reinterpret_cast<void*>(static_cast<uintptr_t>(id)));
+    if (window == nullptr) {
+        std::fprintf(stderr, "ringvoyage: cannot draw into window 0x%" PRIx64 ": %s\n", id,
+                     SDL_GetError());
+        return nullptr;
+    }
+    watchForeignWindow(window);
+    return window;
+}
+
+// The tunnel until the journey, the window or the program ends.
+int runTunnel(const HostOptions& options) {
+    const bool foreign = options.mode != HostMode::Window;
+    const uint64_t target = options.mode == HostMode::Root ? rootTarget() : options.windowId;
+    if (foreign && target == 0) {
+        return kExitNoDisplay;
+    }
+    if (!openDisplay(foreign)) {
+        return kExitNoDisplay;
+    }
+    SDL_Window* window = foreign ? openForeignWindow(target) : openOwnWindow();
+    if (window == nullptr) {
         SDL_Quit();
         return kExitNoDisplay;
     }
-    const bool attached = attachContext(window);
+    sdlHost.foreign = foreign ? 1 : 0;
+    sdlHost.printRate = options.printRate;
+    const bool attached = attachContext(window, foreign);
     if (attached) {
+        applySaverSettings(options.settings);
         runFrames();
     }
     releaseContext();
-    SDL_DestroyWindow(window);
+    SDL_DestroyWindow(window);  // of a foreign window, only SDL's record of it
     SDL_Quit();
     return attached ? 0 : kExitNoDisplay;
 }
@@ -96,7 +175,9 @@ int main(int argc, char** argv) {
     const HostOptions options = parseHostOptions(argc, argv);
     switch (options.mode) {
         case HostMode::Window:
-            return runOwnWindow();
+        case HostMode::Root:
+        case HostMode::WindowId:
+            return runTunnel(options);
         case HostMode::Help:
             printUsage();
             return 0;
@@ -109,7 +190,7 @@ int main(int argc, char** argv) {
             return openPage(kDonatePageQuery);
         case HostMode::Invalid:
         default:
-            std::fprintf(stderr, "ringvoyage: unknown argument '%s' (try --help)\n",
+            std::fprintf(stderr, "ringvoyage: %s '%s' (try --help)\n", options.reason,
                          options.refused);
             return kExitBadArguments;
     }

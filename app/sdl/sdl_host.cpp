@@ -4,6 +4,7 @@
 
 #include "controls.h"
 #include "embedded_tile.h"
+#include "foreign_window.h"
 #include "frame.h"
 #include "frame_clock.h"
 #include "host_rules.h"
@@ -13,7 +14,8 @@ SdlHost sdlHost = {};
 
 namespace {
 
-constexpr int32_t kKeyEscape = 27;  // the character Esc types on Windows
+constexpr int32_t kKeyEscape = 27;        // the character Esc types on Windows
+constexpr int kFallbackRefreshRate = 60;  // when the display names none
 
 void storeDrawableSize() {
     int width = 0;
@@ -52,6 +54,9 @@ void onWindowEvent(const SDL_WindowEvent& event) {
 
 // Keys that type no character; the rest arrive as text, as WM_CHAR does.
 void onKeyDown(const SDL_KeyboardEvent& event) {
+    if (sdlHost.foreign != 0) {
+        return;  // the screen-saver daemon's window is not ours to steer
+    }
     switch (event.keysym.sym) {
         case SDLK_ESCAPE:
             handleKey(kKeyEscape);
@@ -68,6 +73,9 @@ void onKeyDown(const SDL_KeyboardEvent& event) {
 
 // Typed characters, keypad "+" and "-" included.
 void onText(const SDL_TextInputEvent& event) {
+    if (sdlHost.foreign != 0) {
+        return;
+    }
     for (const char* c = event.text; *c != '\0'; ++c) {
         handleKey(static_cast<unsigned char>(*c));
     }
@@ -87,8 +95,60 @@ void dispatch(const SDL_Event& event) {
         case SDL_TEXTINPUT:
             onText(event.text);
             break;
+        case SDL_SYSWMEVENT:  // enabled for foreign windows only
+            noteSystemEvent(event.syswm.msg);
+            break;
         default:
             break;
+    }
+}
+
+int refreshRate() {
+    SDL_DisplayMode mode = {};
+    const int display = SDL_GetWindowDisplayIndex(sdlHost.window);
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0 || mode.refresh_rate <= 0) {
+        return kFallbackRefreshRate;
+    }
+    return mode.refresh_rate;
+}
+
+// Asks for swaps on the retrace; the sleep in paceFrame() caps the rate
+// where the driver will not wait (Xvfb, for one, has no swap control).
+void startPacing(bool paced) {
+    if (!paced) {
+        SDL_GL_SetSwapInterval(0);  // may fail as well: frames then swap as they can
+        sdlHost.framePeriod = 0;
+        return;
+    }
+    SDL_GL_SetSwapInterval(1);
+    sdlHost.framePeriod = SDL_GetPerformanceFrequency() / static_cast<uint64_t>(refreshRate());
+    sdlHost.lastSwap = SDL_GetPerformanceCounter();
+}
+
+// Sleeps away what is left of a frame period after a swap that returned
+// early; a swap that waited for the retrace leaves less than a millisecond.
+void paceFrame() {
+    if (sdlHost.framePeriod == 0) {
+        return;
+    }
+    const uint64_t due = sdlHost.lastSwap + sdlHost.framePeriod;
+    const uint64_t now = SDL_GetPerformanceCounter();
+    if (now < due) {
+        SDL_Delay(static_cast<Uint32>((due - now) * 1000 / SDL_GetPerformanceFrequency()));
+    }
+    sdlHost.lastSwap = SDL_GetPerformanceCounter();
+}
+
+void showReadout(double framesPerSecond) {
+    char text[kReadoutSize];
+    formatReadout(text, framesPerSecond);
+    if (sdlHost.foreign == 0) {
+        SDL_SetWindowTitle(sdlHost.window, text);  // would rename the daemon's window
+    }
+    if (sdlHost.printRate != 0) {
+        const char* line = text[0] == ' ' ? text + 1 : text;
+        std::printf("%s\n", line);
+        std::fflush(stdout);
     }
 }
 
@@ -98,15 +158,14 @@ bool canDraw() {
 
 }  // namespace
 
-bool attachContext(SDL_Window* window) {
+bool attachContext(SDL_Window* window, bool paced) {
     sdlHost.window = window;
     sdlHost.context = SDL_GL_CreateContext(window);
     if (sdlHost.context == nullptr || SDL_GL_MakeCurrent(window, sdlHost.context) != 0) {
         std::fprintf(stderr, "ringvoyage: no OpenGL context: %s\n", SDL_GetError());
         return false;
     }
-    // Xvfb, for one, has no swap control: frames then swap as they can.
-    SDL_GL_SetSwapInterval(0);
+    startPacing(paced);
     storeDrawableSize();
     startFrameClock(static_cast<int64_t>(SDL_GetPerformanceCounter()),
                     static_cast<int64_t>(SDL_GetPerformanceFrequency()));
@@ -126,21 +185,20 @@ void drawOneFrame() {
     advanceFrameClock(static_cast<int64_t>(SDL_GetPerformanceCounter()));
     const FrameReport report = renderFrame(sdlHost.width, sdlHost.height);
     if (report.rateDue != 0) {
-        char text[kReadoutSize];
-        formatReadout(text, report.framesPerSecond);
-        SDL_SetWindowTitle(sdlHost.window, text);
+        showReadout(report.framesPerSecond);
     }
     if (report.journeyOver != 0) {
         sdlHost.quit = 1;
     }
     SDL_GL_SwapWindow(sdlHost.window);
+    paceFrame();
 }
 
 // Draws whenever no event waits; with nothing to draw into it waits for the
 // next event instead, using no CPU.
 void runFrames() {
     SDL_Event event;
-    while (sdlHost.quit == 0) {
+    while (sdlHost.quit == 0 && !foreignWindowGone()) {
         if (SDL_PollEvent(&event) != 0) {
             dispatch(event);
         } else if (canDraw()) {

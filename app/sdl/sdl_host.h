@@ -1,6 +1,6 @@
 // The SDL host: one window's GL context, its events and its frames. Opening
-// the window is the caller's part (main.cpp: a window of its own), so a mode
-// drawing into a window made elsewhere can share all of this.
+// the window is the caller's part (main.cpp: a window of its own, or one made
+// by another program for the screen-saver mode), so both share all of this.
 #pragma once
 
 #include <SDL.h>
@@ -15,15 +15,21 @@ struct SdlHost {
     uint8_t hidden;         // 1 while hidden or minimised
     uint8_t fullscreen;     // 1 while fullscreen on the desktop
     uint8_t quit;           // 1 once the loop is to end
+    uint8_t foreign;        // 1 in a window made elsewhere: no keys, title or fullscreen
+    uint8_t printRate;      // 1: the frame-rate readout also goes to stdout
+    uint64_t framePeriod;   // counter ticks per paced frame; 0 when frames run free
+    uint64_t lastSwap;      // counter reading after the last paced swap
 };
 
 // Module instance, zero at program start, program lifetime.
 extern SdlHost sdlHost;
 
-// A legacy GL context for `window`, made current, frames not waiting for the
-// retrace where that can be set, and the scene set up with the built-in
-// tile. False (with one line on stderr) when no context can be made.
-bool attachContext(SDL_Window* window);
+// A legacy GL context for `window`, made current, and the scene set up with
+// the built-in tile. Paced, frames come at most at the display's refresh
+// rate (the swap waits for the retrace, or the loop sleeps where the driver
+// will not wait); otherwise they come as fast as they can. False (with one
+// line on stderr) when no context can be made.
+bool attachContext(SDL_Window* window, bool paced);
 
 // Scene and context go; the window stays the caller's.
 void releaseContext();
