@@ -5,13 +5,16 @@
   window: a lit tunnel, the readout in the title, "-" slows the picture,
           F11 covers the screen and comes back, minimised it uses almost no
           CPU, Esc ends it with 0.
-  errors: no display gives exit 1, a bad argument exit 2, each with one line.
+  options: --homepage and --donate hand the pages' addresses to the browser
+          (xdg-open); no display gives exit 1, a bad argument exit 2, each
+          with one line.
 """
 
 import os
 import re
 import subprocess
 import sys
+import tempfile
 import time
 
 READOUT = re.compile(r"^ Ringvoyage 1\.03 - [0-9.e+]+ FPS$")
@@ -172,7 +175,28 @@ def window_scenario(program):
                     started.wait()
 
 
-def errors_scenario(program):
+def pages(program):
+    """The address each option hands to xdg-open, which stands in for the
+    user's browser here."""
+    with tempfile.TemporaryDirectory() as bin_dir:
+        log = os.path.join(bin_dir, "opened")
+        with open(os.path.join(bin_dir, "xdg-open"), "w") as opener:
+            opener.write('#!/bin/sh\necho "$1" >> %s\n' % log)
+        os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
+        env = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"])
+        for option, query in [("--homepage", "?page=Windows/Tools/Ringvoyage/1"),
+                              ("--donate", "?seite=PayPal&Program=Ringvoyage")]:
+            address = "https://ringvoyage.example/" + query
+            result = subprocess.run([program, option], env=env, stdout=subprocess.PIPE,
+                                    text=True, timeout=30)
+            opened = wait_for("xdg-open", lambda: os.path.exists(log) and open(log).read(), 10)
+            os.remove(log)
+            check(result.returncode == 0 and opened == address + "\n",
+                  "%s opens %s" % (option, opened.strip()))
+
+
+def options_scenario(program):
+    pages(program)
     env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
     for args, environment, expected, what in [
             ([program], env, 1, "no display"),
@@ -188,7 +212,7 @@ def errors_scenario(program):
 def main():
     scenario, program = sys.argv[1], sys.argv[2]
     try:
-        {"window": window_scenario, "errors": errors_scenario}[scenario](program)
+        {"window": window_scenario, "options": options_scenario}[scenario](program)
     except (Failure, subprocess.SubprocessError) as error:
         print("FAILED: %s" % error, flush=True)
         return 1
