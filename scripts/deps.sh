@@ -12,7 +12,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 libgl1 libgl1-mesa-dri
   xvfb xdotool x11-utils imagemagick
-  libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev
+  libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev openbox
   dpkg-dev lintian xscreensaver xscreensaver-gl procps
 )
 I386_PACKAGES=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386)

@@ -122,8 +122,9 @@ HostOptions parseHostOptions(int argc, const char* const* argv) {
         }
         switch (option->kind) {
             case Kind::Alone:
-                if (argc != 2) {
-                    return refuse(argument, "no other argument may go with");
+                if (argc != 2) {  // the one beside it is blamed
+                    return refuse(i == 1 ? argv[2] : argument,
+                                  "--help, --version, --homepage and --donate stand alone:");
                 }
                 options.mode = option->mode;
                 break;
