@@ -33,6 +33,17 @@ int noteWindowError(Display* display, XErrorEvent* error) {
 
 }  // namespace
 
+uint64_t rootWindowOfDisplay() {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        std::fprintf(stderr, "ringvoyage: no display: no X server answers (is DISPLAY set?)\n");
+        return 0;
+    }
+    const uint64_t root = DefaultRootWindow(display);
+    XCloseDisplay(display);
+    return root;
+}
+
 bool foreignWindowExists(uint64_t id) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {

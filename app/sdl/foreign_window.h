@@ -10,6 +10,9 @@
 // SDL would otherwise die of the X error with several lines of its own.
 bool foreignWindowExists(uint64_t id);
 
+// The display's root window; 0 (after one line) when no X server answers.
+uint64_t rootWindowOfDisplay();
+
 // After SDL_CreateWindowFrom: SDL selects no input on a foreign window, so
 // it would never see a resize; this asks the server for the window's
 // structure events, and SDL for the raw ones among them.

@@ -2,7 +2,6 @@
 // mode of xscreensaver in the window the daemon gives it, on SDL2 with a
 // legacy GL context.
 #include <SDL.h>
-#include <X11/Xlib.h>
 
 #include <cinttypes>
 #include <cstdint>
@@ -115,14 +114,7 @@ uint64_t rootTarget() {
         }
         return id;
     }
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        std::fprintf(stderr, "ringvoyage: no display: no X server answers (is DISPLAY set?)\n");
-        return 0;
-    }
-    const uint64_t root = DefaultRootWindow(display);
-    XCloseDisplay(display);
-    return root;
+    return rootWindowOfDisplay();
 }
 
 // A window made by another program, drawn into with a GL context of ours.
