@@ -83,8 +83,7 @@ def check_format_like_stock(ours):
 def png_size(path):
     with open(path, "rb") as f:
         head = f.read(24)
-    check(head[:8] == b"\x89PNG\r\n\x1a\n", "%s is a PNG" % os.path.basename(os.path.dirname(path)))
-    return struct.unpack(">II", head[16:24])
+    return struct.unpack(">II", head[16:24]) if head[:8] == b"\x89PNG\r\n\x1a\n" else None
 
 
 def scenario_contents(deb, source):
@@ -112,7 +111,7 @@ def scenario_contents(deb, source):
               "the man page is in section 6 and documents --window-id")
         for size in (16, 32):
             path = folder + "/usr/share/icons/hicolor/%dx%d/apps/ringvoyage.png" % (size, size)
-            check(png_size(path) == (size, size), "the %dx%d icon has its size" % (size, size))
+            check(png_size(path) == (size, size), "the %dx%d icon is a PNG of that size" % (size, size))
         with open(folder + "/usr/share/applications/ringvoyage.desktop") as f:
             entry = f.read().splitlines()
         check("Exec=ringvoyage" in entry and "Icon=ringvoyage" in entry,
