@@ -1,5 +1,9 @@
 # Release package of a Windows build: one zip named with the version and the
 # architecture, holding the program, the screen saver and the user's readme.
+# Shipped without symbols: the static run-time libraries alone bring some
+# 450 kB of debug information. The built programs are the shipped ones.
+target_link_options(Ringvoyage PRIVATE -s)
+target_link_options(RingvoyageSaver PRIVATE -s)
 install(TARGETS Ringvoyage RingvoyageSaver RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/user-readme.txt DESTINATION . RENAME README.txt)
 

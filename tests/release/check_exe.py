@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Static checks of a built Windows program, for hosts that cannot run it as
 well as those that can: the PE header of its architecture with the GUI
-subsystem, imports of system DLLs only (no MinGW runtime DLL), and the
-embedded resources with the version record.
+subsystem, imports of system DLLs only (no MinGW runtime DLL), the
+embedded resources with the version record, and no symbols or debug
+information left in it.
 
 Usage: check_exe.py EXE i686|x86_64
 """
@@ -28,8 +29,8 @@ class Image:
         pe = struct.unpack_from("<I", data, 0x3C)[0]
         if data[pe:pe + 4] != b"PE\0\0":
             raise ValueError("no PE signature")
-        self.machine, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data,
-                                                                               pe + 4)
+        (self.machine, sections, _, self.symbol_table, self.symbols, optional_size,
+         _) = struct.unpack_from("<HHIIIHH", data, pe + 4)
         optional = pe + 24
         self.magic = struct.unpack_from("<H", data, optional)[0]
         self.subsystem = struct.unpack_from("<H", data, optional + 68)[0]
@@ -38,6 +39,9 @@ class Image:
         table = optional + optional_size
         self.sections = [struct.unpack_from("<IIII", data, table + 40 * i + 8)
                          for i in range(sections)]
+        # Long names such as ".debug_info" are "/<offset>" into the symbols' strings.
+        self.section_names = [data[table + 40 * i:table + 40 * i + 8].rstrip(b"\0")
+                              for i in range(sections)]
 
     def offset(self, rva):
         for virtual_size, address, raw_size, raw_offset in self.sections:
@@ -106,6 +110,10 @@ def problems(path, arch):
     for key, what in RESOURCES.items():
         if key not in resources:
             yield "no %s (resource type %d, id %d)" % (what, key[0], key[1])
+    debug = [name.decode("ascii", "replace") for name in image.section_names
+             if name.startswith((b"/", b".debug"))]
+    if image.symbol_table or image.symbols or debug:
+        yield "not stripped: %d symbols, sections %s" % (image.symbols, debug)
     version = file_version(resources.get((16, 1), b""))
     if version != VERSION:
         yield "file version %s, not %s" % (version, VERSION)
@@ -121,7 +129,7 @@ def main():
     for problem in found:
         print("FAIL: %s: %s" % (sys.argv[1], problem))
     if not found:
-        print("ok: %s is a %s %s GUI program with its resources" %
+        print("ok: %s is a stripped %s %s GUI program with its resources" %
               (sys.argv[1], sys.argv[2], MACHINES[sys.argv[2]][2]))
     return 1 if found else 0
 
