@@ -79,9 +79,16 @@ ringvoyage_wine_check() {
 # 800x600 window fits.
 RINGVOYAGE_XVFB_DISPLAY="${RINGVOYAGE_XVFB_DISPLAY:-:73}"
 
-# True when an X server answers on display $1.
+# True when an X server answers on display $1. A server that resets when its
+# last client leaves refuses connections for a moment (1 in 25 of them for a
+# plain Xvfb), so a refusal is tried twice more.
 ringvoyage_display_answers() {
-  DISPLAY="$1" xdpyinfo >/dev/null 2>&1
+  local try
+  for try in 1 2 3; do
+    DISPLAY="$1" xdpyinfo >/dev/null 2>&1 && return 0
+    [ "$try" -eq 3 ] || sleep 0.2
+  done
+  return 1
 }
 
 # True when pid $1 is an X server that has not ended. The lock file's pid may,
@@ -103,7 +110,10 @@ ringvoyage_launch_xvfb() {
   local display="$1" pid state
   shift
   RINGVOYAGE_XVFB_PID=""
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp "$@" </dev/null >/dev/null 2>&1 &
+  # -noreset: a server that resets after each last client refuses some
+  # connections meanwhile.
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset "$@" \
+    </dev/null >/dev/null 2>&1 &
   pid=$!
   for _ in $(seq 1 1200); do
     state="$(sed -E 's/^.*\) ([A-Za-z]).*$/\1/' "/proc/$pid/stat" 2>/dev/null)" || break
