@@ -4,7 +4,8 @@ well as those that can: the PE header of its architecture with the GUI
 subsystem, imports of system DLLs only (no MinGW runtime DLL), and the
 embedded resources with the version record and the application manifest.
 
-Usage: check_exe.py EXE i686|x86_64
+Usage: check_exe.py EXE i686|x86_64 [--installer]
+(--installer: only the architecture, the version record and an icon)
 """
 
 import struct
@@ -152,11 +153,31 @@ def problems(path, arch):
             yield "manifest is not well-formed XML: %s" % error
 
 
+def installer_problems(path, arch):
+    """An installer carries the architecture, the version record and an icon."""
+    machine, magic, kind = MACHINES[arch]
+    with open(path, "rb") as f:
+        image = Image(f.read())
+    if image.machine != machine or image.magic != magic or image.subsystem != GUI_SUBSYSTEM:
+        yield "not a %s %s GUI image" % (arch, kind)
+    resources = image.resources()
+    if not any(kind == 14 for kind, _ in resources):
+        yield "no icon group"
+    version = file_version(resources.get((16, 1), b""))
+    if version != VERSION:
+        yield "file version %s, not %s" % (version, VERSION)
+
+
 def main():
-    if len(sys.argv) != 3 or sys.argv[2] not in MACHINES:
+    check = problems
+    if len(sys.argv) == 4 and sys.argv[3] == "--installer":
+        check = installer_problems
+    elif len(sys.argv) != 3:
+        sys.exit(__doc__)
+    if sys.argv[2] not in MACHINES:
         sys.exit(__doc__)
     try:
-        found = list(problems(sys.argv[1], sys.argv[2]))
+        found = list(check(sys.argv[1], sys.argv[2]))
     except (OSError, ValueError, struct.error, StopIteration) as error:
         found = ["not a readable PE image: %s" % error]
     for problem in found:
