@@ -34,6 +34,7 @@ Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+BrandingText "Ringvoyage ${VERSION}"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 
 VIProductVersion "${VERSION}"
@@ -84,7 +85,7 @@ SectionEnd
 
 ; The previous screen saver is kept in the uninstall key, so that
 ; uninstalling gives it back.
-Section /o "Make Ringvoyage the current screen saver" SecCurrentSaver
+Section /o "Use as screen saver" SecCurrentSaver
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
   ReadRegStr $1 HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
   ; Installing again must not record Ringvoyage as its own predecessor.
@@ -96,7 +97,7 @@ Section /o "Make Ringvoyage the current screen saver" SecCurrentSaver
   WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
 SectionEnd
 
-LangString DESC_SecCurrentSaver ${LANG_ENGLISH} "Use the tunnel as your screen saver from now on."
+LangString DESC_SecCurrentSaver ${LANG_ENGLISH} "Make Ringvoyage the current screen saver."
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecCurrentSaver} $(DESC_SecCurrentSaver)
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
