@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds the release zips of both Windows builds (CPack):
-# build/mingw/package/Ringvoyage-<version>-i686.zip and
-# build/mingw64/package/Ringvoyage-<version>-x86_64.zip, each holding the
-# program, the screen saver and the user's readme. Building needs no 32-bit
-# code on the host.
+# Builds the release packages of both Windows builds in
+# build/mingw/package/ and build/mingw64/package/: the zips (CPack),
+# Ringvoyage-<version>-<arch>.zip, each holding the program, the screen saver
+# and the user's readme, and the installers (makensis),
+# Ringvoyage-<version>-<arch>-setup.exe. Building needs no 32-bit code on the
+# host.
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -11,7 +12,8 @@ cd "$repo"
 scripts/deps.sh
 for preset in mingw mingw64; do
     cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j2 --target Ringvoyage RingvoyageSaver
+    cmake --build --preset "$preset" -j2 --target Ringvoyage RingvoyageSaver installer
     (cd "build/$preset" && cpack -G ZIP >/dev/null)
 done
-ls -1 build/mingw/package/*.zip build/mingw64/package/*.zip
+ls -1 build/mingw/package/*.zip build/mingw/package/*-setup.exe build/mingw64/package/*.zip \
+    build/mingw64/package/*-setup.exe
