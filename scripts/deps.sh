@@ -10,7 +10,7 @@ PACKAGES=(
   googletest libbenchmark-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 libgl1 libgl1-mesa-dri
+  wine wine64 libgl1 libgl1-mesa-dri nsis
   xvfb xdotool x11-utils imagemagick
   libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev openbox
   dpkg-dev lintian xscreensaver xscreensaver-gl procps

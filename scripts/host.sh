@@ -45,7 +45,7 @@ ringvoyage_describe_host() {
   if ringvoyage_host_runs_32bit; then
     echo "this host runs 32-bit code"
   elif [ "${RINGVOYAGE_NO_32BIT:-0}" = 1 ]; then
-    echo "this host runs no 32-bit code (RINGVOYAGE_NO_32BIT=1): the i686 tests are skipped, the x86_64 build is tested"
+    echo "32-bit code is not used here (RINGVOYAGE_NO_32BIT=1): the i686 tests are skipped, the x86_64 build is tested"
   else
     echo "this host runs no 32-bit code: the i686 tests are skipped, the x86_64 build is tested"
   fi

@@ -43,30 +43,47 @@ cmake --build --preset "$preset" -j2 --target Ringvoyage send_command
 exe="$repo/build/$preset/app/Ringvoyage.exe"
 send_command="$repo/build/$preset/tools/win/send_command.exe"
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-    # A wineserver keeps the display it started with: the desktop gets its
-    # own prefix, apart from the tests' virtual display.
-    export RINGVOYAGE_WINE_ROOT="$repo/build/desktop"
-    source "$repo/scripts/wine-env.sh"
-    ringvoyage_init_prefix || exit 1
-    echo "Running on $DISPLAY; close the window or press Esc to end."
-    exec "$RINGVOYAGE_WINE_LOADER" "$exe"
-fi
-
-# No usable display: use the project's virtual one.
-unset DISPLAY
-source "$repo/scripts/wine-env.sh"
-ringvoyage_wine_setup || exit 1
-
+# Whatever this script starts ends with it: the program, the Wine server and
+# its helper processes (of a prefix used by this script alone, so that a test
+# run's Wine is left alone), and an Xvfb it started.
 program_pid=""
+RINGVOYAGE_XVFB_PID=""
+wine_started=""
 cleanup() {
-    xdotool keyup Escape >/dev/null 2>&1 || true
     if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+        xdotool keyup Escape >/dev/null 2>&1 || true
         kill "$program_pid" 2>/dev/null || true
         wait "$program_pid" 2>/dev/null || true
     fi
+    if [ -n "$wine_started" ]; then
+        ringvoyage_wineserver -k >/dev/null 2>&1 </dev/null || true
+        ringvoyage_wineserver -w >/dev/null 2>&1 </dev/null || true
+    fi
+    if [ -n "$RINGVOYAGE_XVFB_PID" ]; then
+        kill "$RINGVOYAGE_XVFB_PID" 2>/dev/null || true
+        wait "$RINGVOYAGE_XVFB_PID" 2>/dev/null || true
+    fi
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    # A wineserver keeps the display it started with: the desktop gets its
+    # own prefix, apart from the virtual display's.
+    export RINGVOYAGE_WINE_ROOT="$repo/build/desktop"
+    source "$repo/scripts/wine-env.sh"
+    wine_started=1
+    ringvoyage_init_prefix || exit 1
+    echo "Running on $DISPLAY; close the window or press Esc to end."
+    "$RINGVOYAGE_WINE_LOADER" "$exe" && exit 0 || exit $?
+fi
+
+# No usable display: use the project's virtual one (ringvoyage_wine_setup says
+# why when DISPLAY is set).
+export RINGVOYAGE_WINE_ROOT="$repo/build/run"
+source "$repo/scripts/wine-env.sh"
+wine_started=1
+ringvoyage_wine_setup || exit 1
 
 "$RINGVOYAGE_WINE_LOADER" "$exe" </dev/null >/dev/null 2>&1 &
 program_pid=$!

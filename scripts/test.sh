@@ -13,33 +13,11 @@ set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
 source scripts/host.sh
+source scripts/test-count.sh
 
-results=()
-failed=0
-passed_tests=0
-failed_tests=0
-skipped_tests=0
 xvfb_pid=""
 desktop_pid=""
 prefixes_used=()
-log="$(mktemp)"
-
-# Runs one step, records its outcome and keeps going, so that the summary
-# covers every build even when one fails.
-step() {
-    local name="$1"
-    shift
-    local start=$SECONDS
-    echo
-    echo "=== $name"
-    if "$@"; then
-        results+=("PASS  $name ($((SECONDS - start)) s)")
-        return 0
-    fi
-    results+=("FAIL  $name ($((SECONDS - start)) s)")
-    failed=1
-    return 1
-}
 
 stop_desktop() {
     if [ -n "$desktop_pid" ]; then
@@ -62,40 +40,8 @@ cleanup() {
         kill "$xvfb_pid" 2>/dev/null || true
         wait "$xvfb_pid" 2>/dev/null || true
     fi
-    rm -f "$log"
 }
 trap cleanup EXIT
-
-summary() {
-    echo
-    echo "=== Summary"
-    echo "  $(ringvoyage_describe_host)"
-    printf '  %s\n' "${results[@]}"
-    if [ "$failed" -eq 0 ]; then
-        echo "  all steps passed in $SECONDS s"
-    else
-        echo "  FAILED after $SECONDS s"
-    fi
-    echo "tests: $passed_tests passed, $failed_tests failed, $skipped_tests skipped"
-}
-
-# ctest with its output kept for the totals of the summary.
-counted_ctest() {
-    local status=0
-    ctest "$@" 2>&1 | tee "$log" || status=$?
-    local line
-    line="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)"
-    if [ -n "$line" ]; then
-        local total failures
-        failures="$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$line")"
-        total="$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")"
-        passed_tests=$((passed_tests + total - failures))
-        failed_tests=$((failed_tests + failures))
-    elif [ "$status" -ne 0 ]; then
-        failed_tests=$((failed_tests + 1))
-    fi
-    return "$status"
-}
 
 configure_and_build() {
     local preset="$1"
@@ -142,10 +88,7 @@ i686_static_tests() {
 }
 
 echo "=== $(ringvoyage_describe_host)"
-step "dependencies" scripts/deps.sh || {
-    summary
-    exit 1
-}
+step "dependencies" scripts/deps.sh || finish_tests
 
 if configure_and_build native; then
     step "test native" counted_ctest --preset native -j2 --timeout 300 || true
@@ -167,11 +110,13 @@ if configure_and_build mingw; then
     else
         i686_skipped=()
         step "static checks mingw" i686_static_tests || true
-        skipped_tests=$((skipped_tests + ${#i686_skipped[@]}))
-        results+=("SKIP  test mingw: ${#i686_skipped[@]} tests need 32-bit Wine, which this host cannot run:")
-        results+=("        ${i686_skipped[*]}")
+        if [ "${RINGVOYAGE_NO_32BIT:-0}" = 1 ]; then
+            why="need 32-bit Wine, not used under RINGVOYAGE_NO_32BIT=1"
+        else
+            why="need 32-bit Wine, which this host cannot run"
+        fi
+        skip_tests "test mingw" "$why" "${i686_skipped[@]}"
     fi
 fi
 
-summary
-exit "$failed"
+finish_tests

@@ -104,14 +104,16 @@ def start_window_manager():
     a bare virtual display gets openbox for the run."""
     if has_window_manager():
         return None
-    manager = subprocess.Popen(["openbox"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.PIPE, text=True)
-    try:
+    for attempt in range(3):
+        manager = subprocess.Popen(["openbox"], stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
         wait_for("openbox", lambda: has_window_manager() or manager.poll() is not None, 20)
-    finally:
-        if manager.poll() is not None:
-            raise Failure("openbox ended at once: %s" % manager.stderr.read().strip())
-    return manager
+        if manager.poll() is None:
+            return manager
+        print("openbox ended at once (exit %d): %s" % (manager.returncode,
+                                                        manager.stderr.read().strip()), flush=True)
+        time.sleep(1)
+    raise Failure("no window manager could be started")
 
 
 def window_scenario(program):

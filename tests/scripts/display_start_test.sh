@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # The virtual display comes up even when a server that died left its socket
 # and lock file behind, whoever the lock's pid now belongs to; a live server is
-# reused, not replaced. Uses its own display number so as not to disturb the
-# one the other tests share.
+# reused, not replaced. Uses a display number of its own, one that no server,
+# lock or socket holds (or the number given), so as not to disturb any other.
 set -uo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
-export RINGVOYAGE_XVFB_DISPLAY=":${1:-91}"
-num="${RINGVOYAGE_XVFB_DISPLAY#:}"
+num="${1:-}"
+# A random start keeps two runs of this test at once apart.
+for _ in $(seq 1 50); do
+  [ -n "$num" ] && break
+  try=$((200 + RANDOM % 800))
+  [ -e "/tmp/.X$try-lock" ] || [ -e "/tmp/.X11-unix/X$try" ] || num="$try"
+done
+export RINGVOYAGE_XVFB_DISPLAY=":$num"
 socket="/tmp/.X11-unix/X$num"
 lock="/tmp/.X$num-lock"
 failures=0
@@ -80,17 +86,18 @@ stop_started
 # 4. A server killed without cleaning up whose parent has not reaped it yet:
 # a zombie whose lock still names an Xvfb process. Its parent here is a
 # sleep, which never reaps.
-( Xvfb "$RINGVOYAGE_XVFB_DISPLAY" -nolisten tcp </dev/null >/dev/null 2>&1 &
-  echo $! >"$lock.test-pid"
+( ringvoyage_launch_xvfb "$RINGVOYAGE_XVFB_DISPLAY"
+  echo "$RINGVOYAGE_XVFB_PID" >"$lock.test-pid.new" && mv "$lock.test-pid.new" "$lock.test-pid"
   exec sleep 60 ) &
 reaper=$!
 started+=("$reaper")
-for _ in $(seq 1 100); do
-  ringvoyage_display_answers "$RINGVOYAGE_XVFB_DISPLAY" && break
+for _ in $(seq 1 1200); do
+  [ -s "$lock.test-pid" ] && break
   sleep 0.1
 done
-zombie="$(cat "$lock.test-pid")"
+zombie="$(cat "$lock.test-pid" 2>/dev/null)"
 rm -f "$lock.test-pid"
+[ -n "$zombie" ] || fail "the server to be killed did not start"
 kill -9 "$zombie"
 for _ in $(seq 1 50); do
   grep -q ') Z' "/proc/$zombie/stat" 2>/dev/null && break

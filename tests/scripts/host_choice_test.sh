@@ -37,13 +37,25 @@ if [ "$kernel" = yes ]; then
   expect "the host line" "$(ringvoyage_describe_host)" "this host runs 32-bit code"
 fi
 
+# A probe the kernel refuses answers "no" on any host, for this process tree.
+(
+  failures=0
+  ringvoyage_write_i386_probe() { printf '\x7fELF\x00\x00'; }
+  unset RINGVOYAGE_HOST_32BIT_TRIED
+  ringvoyage_host_runs_32bit && answer=yes || answer=no
+  expect "a refused probe means no 32-bit code" "$answer $RINGVOYAGE_HOST_32BIT_TRIED" "no no"
+  expect "the host line without the override" "$(ringvoyage_describe_host)" \
+    "this host runs no 32-bit code: the i686 tests are skipped, the x86_64 build is tested"
+  exit "$failures"
+) || failures=$((failures + 1))
+
 # The override wins over the probe and over an answer already found.
 export RINGVOYAGE_NO_32BIT=1 RINGVOYAGE_HOST_32BIT_TRIED=yes
 ringvoyage_host_runs_32bit && answer=yes || answer=no
 expect "RINGVOYAGE_NO_32BIT=1 means no 32-bit code" "$answer" no
 expect "without 32-bit code: the x86_64 program runs" "$(ringvoyage_windows_preset)" mingw64
 expect "the host line names the override" "$(ringvoyage_describe_host)" \
-  "this host runs no 32-bit code (RINGVOYAGE_NO_32BIT=1): the i686 tests are skipped, the x86_64 build is tested"
+  "32-bit code is not used here (RINGVOYAGE_NO_32BIT=1): the i686 tests are skipped, the x86_64 build is tested"
 
 # A Wine loader that is missing or cannot start is named, with what to
 # install, instead of a bare exit code 126.

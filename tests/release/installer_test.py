@@ -1,0 +1,129 @@
+#!/usr/bin/env python3
+"""The Windows installer round trip under Wine: a silent install puts the
+program, the screen saver, the Start-menu shortcut and the uninstall key in
+place and leaves the current screen saver alone unless /SAVER asks; the
+installed program starts and draws; a silent uninstall removes all of it and
+gives the previous screen saver back.
+
+Usage: installer_test.py WINE_RUN SETUP SEND_COMMAND WORKDIR
+"""
+
+import os
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import e2e_driver as e2e  # noqa: E402
+
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ringvoyage"
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+PREVIOUS_SAVER = r"C:\windows\system32\previous.scr"
+UNINSTALL_VALUES = {"DisplayName": "Ringvoyage", "DisplayVersion": "1.0.3.1",
+                    "Publisher": "Ringvoyage project"}
+
+
+class Wine:
+    def __init__(self, wine_run):
+        self.wine_run = wine_run
+
+    def run(self, *args, timeout=120):
+        return subprocess.run([self.wine_run] + list(args), stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                              timeout=timeout)
+
+    def reg_value(self, key, name):
+        """The data of a registry value, or None."""
+        out = self.run("reg", "query", key, "/v", name).stdout.replace("\r", "")
+        for line in out.splitlines():
+            parts = line.split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG"):
+                return parts[2] if len(parts) == 3 else ""
+        return None
+
+    def unix_path(self, windows_path):
+        return self.run("winepath", "-u", windows_path).stdout.strip()
+
+
+def installed_paths(wine):
+    program_files = wine.unix_path(r"C:\Program Files\Ringvoyage")
+    return [os.path.join(program_files, name)
+            for name in ("Ringvoyage.exe", "README.txt", "Uninstall.exe")] + [
+        wine.unix_path(r"C:\windows\system32\Ringvoyage.scr"),
+        wine.unix_path(r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Ringvoyage.lnk")]
+
+
+def install(wine, setup, *options):
+    code = wine.run(setup, "/S", *options).returncode
+    e2e.check(code == 0, "silent install %s ends with 0 (%d)" % (" ".join(options), code))
+
+
+def check_installed(wine):
+    missing = [p for p in installed_paths(wine) if not os.path.isfile(p)]
+    e2e.check(not missing, "every file is in place (missing: %s)" % missing)
+    values = {name: wine.reg_value(UNINSTALL_KEY, name) for name in UNINSTALL_VALUES}
+    e2e.check(values == UNINSTALL_VALUES, "the uninstall key names the program: %s" % values)
+    icon = wine.reg_value(UNINSTALL_KEY, "DisplayIcon") or ""
+    e2e.check(icon.lower().endswith(r"\ringvoyage.exe,0"), "the uninstall key's icon (%s)" % icon)
+
+
+def check_installed_program_draws(options):
+    exe = r"C:\Program Files\Ringvoyage\Ringvoyage.exe"
+    program = e2e.Program(options, dict(os.environ), [options.wine_run, exe])
+    try:
+        program.find_window()
+        program.wait_readout()
+        e2e.check_tunnel_picture(program.screenshot("installed.png"), "the installed program")
+    finally:
+        program.cleanup()
+
+
+def uninstall(wine):
+    uninstaller = r"C:\Program Files\Ringvoyage\Uninstall.exe"
+    code = wine.run(uninstaller, "/S").returncode
+    e2e.check(code == 0, "silent uninstall starts (%d)" % code)
+    # The uninstaller runs from a copy of itself and returns at once.
+    paths = installed_paths(wine)
+    e2e.wait_for("the uninstaller to remove every file",
+                 lambda: not any(os.path.exists(p) for p in paths), 60, interval=0.5)
+    folder = os.path.dirname(paths[0])
+    e2e.check(not os.path.exists(folder), "the program folder is gone")
+    e2e.check(wine.reg_value(UNINSTALL_KEY, "DisplayName") is None, "the uninstall key is gone")
+
+
+def main():
+    if len(sys.argv) != 5:
+        sys.exit(__doc__)
+    wine_run, setup, send_command, workdir = sys.argv[1:]
+    os.makedirs(workdir, exist_ok=True)
+    options = type("Options", (), {"wine_run": wine_run, "send_command": send_command,
+                                   "workdir": workdir})()
+    wine = Wine(wine_run)
+    try:
+        e2e.ensure_display(wine_run)
+        # A leftover of an earlier run would hide a missing step.
+        if wine.reg_value(UNINSTALL_KEY, "DisplayName") is not None:
+            uninstall(wine)
+        wine.run("reg", "add", DESKTOP_KEY, "/v", "SCRNSAVE.EXE", "/d", PREVIOUS_SAVER, "/f")
+
+        install(wine, setup)
+        check_installed(wine)
+        saver = wine.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE")
+        e2e.check(saver == PREVIOUS_SAVER, "silent mode leaves the screen saver alone (%s)" % saver)
+        install(wine, setup, "/SAVER")
+        saver = wine.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") or ""
+        e2e.check(saver.lower() == r"c:\windows\system32\ringvoyage.scr",
+                  "/SAVER makes Ringvoyage the screen saver (%s)" % saver)
+        check_installed_program_draws(options)
+
+        uninstall(wine)
+        saver = wine.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE")
+        e2e.check(saver == PREVIOUS_SAVER, "uninstalling gives the previous saver back (%s)" % saver)
+    except (e2e.Failure, subprocess.TimeoutExpired) as error:
+        print("FAIL: %s" % error, flush=True)
+        return 1
+    print("PASS: installer round trip", flush=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
