@@ -9,8 +9,6 @@ line and exit 1 (no such window) or 2 (a command line it does not take).
 Usage: saver_mode_test.py RINGVOYAGE FOREIGN_WINDOW WORKDIR
 """
 
-import contextlib
-import io
 import os
 import re
 import signal
@@ -18,7 +16,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_driver import Failure, Image, check, check_tunnel_picture, log, run, wait_for  # noqa: E402
+from e2e_driver import Failure, Image, check, log, run, wait_for, wait_for_tunnel  # noqa: E402
 
 READOUT = re.compile(r"^Ringvoyage 1\.03 - ([0-9.e+]+) FPS$")
 MAX_RATE = 66  # 60 Hz, and the limiter's sleep is cut to whole milliseconds
@@ -68,21 +66,14 @@ class Mode:
 
 
 def wait_lit(window, path, what, size):
-    def lit():
+    """Waits for the window's size, then for the lit tunnel filling it."""
+    def sized():
         shot = window.shot(path)
-        return (shot.width, shot.height) == size and seen_tunnel(shot, what)
+        return (shot.width, shot.height) == size
 
-    wait_for("the tunnel in %s" % what, lit, timeout=60, interval=0.5)
-    check_tunnel_picture(window.shot(path), "%s at %dx%d" % ((what,) + size))
-
-
-def seen_tunnel(shot, what):
-    try:
-        with contextlib.redirect_stdout(io.StringIO()):
-            check_tunnel_picture(shot, what)
-        return True
-    except Failure:
-        return False
+    what = "%s at %dx%d" % ((what,) + size)
+    wait_for(what, sized, timeout=60, interval=0.5)
+    wait_for_tunnel(lambda: window.shot(path), what, timeout=60)
 
 
 def window_name(window):

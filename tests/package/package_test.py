@@ -24,7 +24,7 @@ import time
 import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_driver import Failure, Image, check, check_tunnel_picture, log, run, wait_for  # noqa: E402
+from e2e_driver import Failure, Image, check, log, run, wait_for, wait_for_tunnel  # noqa: E402
 
 SKIP = 77
 USER = "rvtest"  # the ordinary user lintian and the daemon run as, when we are root
@@ -193,14 +193,11 @@ def scenario_daemon(deb, workdir, shot_path):
         check(True, "the daemon runs %s (pid %s)" % (mode, " ".join(mode_pids(mode))))
         shot_file = os.path.join(workdir, "screen.png")
 
-        def lit():
+        def shot():
             run(["import", "-window", "root", shot_file])
-            shot = Image(shot_file)
-            border, _ = shot.border_and_centre()
-            return sum(1 for r, g, b in border if r >= 40 and r >= b + 15 and g >= b + 10) > 0.6 * len(border)
+            return Image(shot_file)
 
-        wait_for("the tunnel on the screen", lit, timeout=60, interval=1)
-        check_tunnel_picture(Image(shot_file), "the daemon's screen")
+        wait_for_tunnel(shot, "the daemon's screen", timeout=60)
         shutil.copyfile(shot_file, shot_path)
         log("screenshot kept as %s" % shot_path)
         run(command + ["xscreensaver-command", "-deactivate"])
