@@ -22,13 +22,13 @@ namespace {
 
 constexpr char kSaverClass[] = " Ringvoyage screen saver";
 constexpr char kRunningMutex[] = "Ringvoyage screen saver running";
-constexpr int kMouseJitter = 4;       // pixels a mouse may drift without ending the saver
-constexpr UINT_PTR kParentTimer = 1;  // checks that the preview's host window still exists
-constexpr UINT kParentCheckMs = 500;
+constexpr int kMouseJitter = 4;     // pixels a mouse may drift without ending the saver
+constexpr UINT kHostCheckMs = 250;  // how often the preview looks at its host window
 
 struct SaverState {
     SaverMode mode;       // Run or Preview
     HWND previewParent;   // the window the preview draws in
+    HWND window;          // the saver's own window
     POINT firstCursor;    // where the first mouse move put the cursor
     uint8_t cursorKnown;  // 1 once the first mouse move has been seen
     uint8_t wasActive;    // 1 once the saver window has been activated
@@ -119,9 +119,28 @@ void onPaint(HWND window) {
     }
 }
 
-void onTimer(HWND window) {
-    if (IsWindow(saver.previewParent) == FALSE) {
-        DestroyWindow(window);
+// The host's client size, or 0 x 0 while the host or its top window is
+// hidden or minimised: then no one sees the preview, and the loop rests.
+RECT visibleHostArea(HWND host) {
+    RECT area = {};
+    if (IsWindowVisible(host) != FALSE && IsIconic(GetAncestor(host, GA_ROOT)) == FALSE) {
+        GetClientRect(host, &area);
+    }
+    return area;
+}
+
+// A thread timer, not one of the preview window's: when the host's process
+// ends, Wine destroys the preview window with the host's without a
+// WM_DESTROY, and a window timer would die with it. The preview ends once
+// its host or its own window is gone, and otherwise follows the host's size.
+void CALLBACK checkPreviewHost(HWND, UINT, UINT_PTR, DWORD) {
+    if (IsWindow(saver.previewParent) == FALSE || IsWindow(saver.window) == FALSE) {
+        PostQuitMessage(0);
+        return;
+    }
+    const RECT area = visibleHostArea(saver.previewParent);
+    if (area.right != windowState.clientWidth || area.bottom != windowState.clientHeight) {
+        MoveWindow(saver.window, 0, 0, area.right, area.bottom, FALSE);
     }
 }
 
@@ -141,9 +160,6 @@ LRESULT CALLBACK saverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         case WM_PAINT:
             onPaint(window);
             return 0;
-        case WM_TIMER:
-            onTimer(window);
-            return 0;
         case WM_SETCURSOR:
             if (fullScreen) {
                 SetCursor(nullptr);
@@ -155,6 +171,9 @@ LRESULT CALLBACK saverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         case WM_LBUTTONDOWN:
         case WM_MBUTTONDOWN:
         case WM_RBUTTONDOWN:
+        case WM_XBUTTONDOWN:
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
             if (fullScreen) {
                 endSaver(window);
                 return 0;
@@ -190,13 +209,10 @@ bool registerSaverClass(HINSTANCE instance) {
 
 HWND createSaverWindow(HINSTANCE instance) {
     if (saver.mode == SaverMode::Preview) {
-        RECT area = {};
-        GetClientRect(saver.previewParent, &area);
-        HWND window =
-            CreateWindowExA(0, kSaverClass, kProgramTitle, WS_CHILD | WS_VISIBLE, 0, 0, area.right,
-                            area.bottom, saver.previewParent, nullptr, instance, nullptr);
-        SetTimer(window, kParentTimer, kParentCheckMs, nullptr);
-        return window;
+        const RECT area = visibleHostArea(saver.previewParent);
+        return CreateWindowExA(0, kSaverClass, kProgramTitle, WS_CHILD | WS_VISIBLE, 0, 0,
+                               area.right, area.bottom, saver.previewParent, nullptr, instance,
+                               nullptr);
     }
     return CreateWindowExA(WS_EX_TOPMOST, kSaverClass, kProgramTitle, WS_POPUP | WS_VISIBLE,
                            GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
@@ -205,11 +221,20 @@ HWND createSaverWindow(HINSTANCE instance) {
                            nullptr);
 }
 
+// A window of a program to draw in: not the desktop window, whose child
+// would cover the screen, take no input and never end, nor a message-only
+// window; its top window must lie on the desktop.
+bool isPreviewHost(HWND host) {
+    HWND desktop = GetDesktopWindow();
+    return IsWindow(host) != FALSE && host != desktop &&
+           GetAncestor(GetAncestor(host, GA_ROOT), GA_PARENT) == desktop;
+}
+
 // The saver's frames until its window is closed or destroyed.
 int runSaver(HINSTANCE instance, const SaverOptions& options) {
     saver.mode = options.mode;
     saver.previewParent = reinterpret_cast<HWND>(static_cast<uintptr_t>(options.window));
-    if (options.mode == SaverMode::Preview && IsWindow(saver.previewParent) == FALSE) {
+    if (options.mode == SaverMode::Preview && !isPreviewHost(saver.previewParent)) {
         return 1;  // quietly: the settings page may close its preview at any time
     }
     if (options.mode == SaverMode::Run) {
@@ -228,12 +253,15 @@ int runSaver(HINSTANCE instance, const SaverOptions& options) {
         return 1;
     }
     windowState.mainWindow = window;
+    saver.window = window;
+    if (saver.mode == SaverMode::Preview) {
+        SetTimer(nullptr, 0, kHostCheckMs, checkPreviewHost);
+    }
     startFrameClock();
-    if (!startWindowScene()) {
+    if (!initSaverScene()) {
         DestroyWindow(window);
         return 1;
     }
-    applySaverSettings(loadSaverSettings());
     windowState.running = 1;
     const WPARAM exitCode = runMessageLoop(nullptr);
     windowState.running = 0;
@@ -312,8 +340,10 @@ int reportBadArguments() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
-    const SaverOptions options = parseSaverOptions(arguments);
+// The raw command line: the C run-time's lpCmdLine takes bytes of 0x80 and
+// more for blanks, so that "Ringvoyage.scr é" would open the settings.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    const SaverOptions options = parseSaverCommandLine(GetCommandLineA());
     switch (options.mode) {
         case SaverMode::Run:
         case SaverMode::Preview:

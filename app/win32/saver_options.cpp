@@ -19,28 +19,60 @@ bool endsHere(const char* text) {
     return *skipBlanks(text) == '\0';
 }
 
-// A window number: decimal, 1 to 2^32 - 1 (window handles have 32
-// significant bits in 32- and 64-bit Windows alike), then only blanks.
+// A window number: decimal, then only blanks. Numbers outside 1 to
+// 2^32 - 1 (window handles have 32 significant bits in 32- and 64-bit
+// Windows alike), a minus sign included, give 0: no window. False when the
+// text is not a number at all.
 bool parseWindow(const char* text, uint32_t& window) {
     text = skipBlanks(text);
+    const bool negative = *text == '-';
+    text += negative ? 1 : 0;
     if (*text < '0' || *text > '9') {
         return false;
     }
     uint64_t value = 0;
     for (; *text >= '0' && *text <= '9'; ++text) {
-        value = value * 10 + static_cast<uint64_t>(*text - '0');
-        if (value > UINT32_MAX) {
-            return false;
-        }
+        value = value <= UINT32_MAX ? value * 10 + static_cast<uint64_t>(*text - '0') : value;
     }
-    window = static_cast<uint32_t>(value);
-    return value != 0 && endsHere(text);
+    window = negative || value > UINT32_MAX ? 0 : static_cast<uint32_t>(value);
+    return endsHere(text);
+}
+
+constexpr SaverOptions kInvalid = {SaverMode::Invalid, 0};
+
+// What follows the letter: nothing, or ":" or blanks and then the number.
+bool separated(const char* rest) {
+    return *rest == '\0' || *rest == ':' || isBlank(*rest);
+}
+
+const char* numberAfter(const char* rest) {
+    return *rest == ':' ? rest + 1 : rest;
+}
+
+// Every unusable /p number means a window that does not exist, so that the
+// preview ends quietly rather than put a box over the settings page.
+SaverOptions previewOptions(const char* rest) {
+    uint32_t window = 0;
+    if (!separated(rest)) {
+        return kInvalid;
+    }
+    return {SaverMode::Preview, parseWindow(numberAfter(rest), window) ? window : 0};
+}
+
+// "/c" alone, or with any number: an owner that is no window is dropped.
+SaverOptions settingsOptions(const char* rest) {
+    uint32_t window = 0;
+    if (endsHere(rest)) {
+        return {SaverMode::Settings, 0};
+    }
+    return separated(rest) && parseWindow(numberAfter(rest), window)
+               ? SaverOptions{SaverMode::Settings, window}
+               : kInvalid;
 }
 
 }  // namespace
 
 SaverOptions parseSaverOptions(const char* arguments) {
-    constexpr SaverOptions kInvalid = {SaverMode::Invalid, 0};
     const char* text = skipBlanks(arguments != nullptr ? arguments : "");
     if (*text == '\0') {
         return {SaverMode::Settings, 0};
@@ -56,19 +88,19 @@ SaverOptions parseSaverOptions(const char* arguments) {
         case 'a':
             return endsHere(rest) ? SaverOptions{SaverMode::Ignore, 0} : kInvalid;
         case 'c':
-            if (endsHere(rest)) {
-                return {SaverMode::Settings, 0};
-            }
-            [[fallthrough]];
-        case 'p': {
-            uint32_t window = 0;
-            const bool separated = *rest == ':' || isBlank(*rest);
-            if (!separated || !parseWindow(*rest == ':' ? rest + 1 : rest, window)) {
-                return kInvalid;
-            }
-            return {letter == 'p' ? SaverMode::Preview : SaverMode::Settings, window};
-        }
+            return settingsOptions(rest);
+        case 'p':
+            return previewOptions(rest);
         default:
             return kInvalid;
     }
+}
+
+SaverOptions parseSaverCommandLine(const char* commandLine) {
+    const char* text = skipBlanks(commandLine != nullptr ? commandLine : "");
+    bool quoted = false;
+    for (; *text != '\0' && (quoted || !isBlank(*text)); ++text) {
+        quoted = *text == '"' ? !quoted : quoted;
+    }
+    return parseSaverOptions(text);
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "window.h"
+
 const char kSaverSettingsKey[] = "Software\\Ringvoyage\\Screen saver";
 
 namespace {
@@ -57,4 +59,12 @@ bool storeSaverSettings(const SaverSettings& settings) {
                         writeNumber(key, kPulseValue, settings.pulse);
     RegCloseKey(key);
     return stored;
+}
+
+bool initSaverScene() {
+    if (!startWindowScene()) {
+        return false;
+    }
+    applySaverSettings(loadSaverSettings());
+    return true;
 }

@@ -12,3 +12,7 @@ SaverSettings loadSaverSettings();
 
 // Stores both settings; false when the key cannot be written.
 bool storeSaverSettings(const SaverSettings& settings);
+
+// The scene (see startWindowScene) with the stored settings in force: the screen
+// saver's start. False without a GL context.
+bool initSaverScene();

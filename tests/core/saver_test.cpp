@@ -32,14 +32,21 @@ TEST(SaverOptions, AcceptedAndRejectedForms) {
         {"/", SaverMode::Invalid, 0},
         {"/sx", SaverMode::Invalid, 0},
         {"/s /p 12", SaverMode::Invalid, 0},
-        {"/p", SaverMode::Invalid, 0},
-        {"/p:", SaverMode::Invalid, 0},
-        {"/p 0", SaverMode::Invalid, 0},
-        {"/p 12ab", SaverMode::Invalid, 0},
-        {"/p -12", SaverMode::Invalid, 0},
-        {"/p 4294967296", SaverMode::Invalid, 0},
+        // Every unusable /p number names no window: the preview ends quietly.
+        {"/p", SaverMode::Preview, 0},
+        {"/p:", SaverMode::Preview, 0},
+        {"/p 0", SaverMode::Preview, 0},
+        {"/p abc", SaverMode::Preview, 0},
+        {"/p 12ab", SaverMode::Preview, 0},
+        {"/p -12", SaverMode::Preview, 0},
+        {"/p 4294967296", SaverMode::Preview, 0},
+        {"/p 99999999999999999999999", SaverMode::Preview, 0},
         {"/p99", SaverMode::Invalid, 0},
+        {"/c:0", SaverMode::Settings, 0},
+        {"/c:-5", SaverMode::Settings, 0},
         {"/c:x", SaverMode::Invalid, 0},
+        {"\xc3\xa9", SaverMode::Invalid, 0},
+        {"/s \xe9", SaverMode::Invalid, 0},
     };
     for (const auto& expected : cases) {
         const SaverOptions options = parseSaverOptions(expected.arguments);
@@ -47,6 +54,13 @@ TEST(SaverOptions, AcceptedAndRejectedForms) {
         EXPECT_EQ(options.mode, expected.mode) << shown;
         EXPECT_EQ(options.window, expected.window) << shown;
     }
+    // Whole command lines: the program name is skipped, quoted or not, and a
+    // byte of 0x80 or more is no blank.
+    EXPECT_EQ(parseSaverCommandLine("\"C:\\a b\\Ringvoyage.scr\" /p 77").window, 77u);
+    EXPECT_EQ(parseSaverCommandLine("Ringvoyage.scr  /S").mode, SaverMode::Run);
+    EXPECT_EQ(parseSaverCommandLine("Ringvoyage.scr").mode, SaverMode::Settings);
+    EXPECT_EQ(parseSaverCommandLine("Ringvoyage.scr \xc3\xa9").mode, SaverMode::Invalid);
+    EXPECT_EQ(parseSaverCommandLine("R\xe9.scr /s").mode, SaverMode::Run);
 }
 
 TEST(SaverSettings, StoredValuesOrTheirDefaults) {

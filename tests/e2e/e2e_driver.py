@@ -230,9 +230,10 @@ class Program:
         self.focus()
         run(["xdotool", "key", "--delay", "40"] + list(keys))
 
-    def send_command(self, command, *arguments):
-        result = subprocess.run([self.options.wine_run, self.options.send_command, str(command)] +
-                                [str(a) for a in arguments],
+    def send_command(self, command, *arguments, window=None):
+        target = ["-w", str(window)] if window else []
+        result = subprocess.run([self.options.wine_run, self.options.send_command] + target +
+                                [str(command)] + [str(a) for a in arguments],
                                 stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                 stderr=subprocess.STDOUT, timeout=60, text=True)
         check(result.returncode == 0,
@@ -399,9 +400,27 @@ def check_windowed(program, how, framed_geometry):
     program.check_still_animating(how)
 
 
+def check_maximised(program, how):
+    """The window covers the screen with its caption and menu: maximised."""
+    screen_w, screen_h = display_size()
+
+    def maximised():
+        x, y, w, h = program.geometry()
+        info = run(["xwininfo", "-id", program.client_window()])
+        ch = int(re.search(r"Height:\s*(\d+)", info).group(1))
+        return (x <= 0 and y <= 0 and x + w >= screen_w and y + h >= screen_h and
+                ch < screen_h - 20)
+
+    wait_for("the window to be maximised, framed (%s)" % how, maximised, 15)
+    log("ok: %s: the window is maximised, with caption and menu" % how)
+    program.check_still_animating(how)
+
+
 def scenario_fullscreen(program):
     """F11 and the Fullscreen command switch to a borderless screen-covering
-    window and back to the framed 800x600 one."""
+    window and back to the framed 800x600 one. Chosen while minimised or
+    maximised, a restore shows the fullscreen picture, and leaving it gives
+    the window back as it was."""
     program.find_window()
     program.wait_readout()
     framed = program.geometry()
@@ -418,6 +437,17 @@ def scenario_fullscreen(program):
     check_fullscreen(program, "Fullscreen command")
     program.send_command(40001)
     check_windowed(program, "second Fullscreen command", framed)
+
+    for before in (["minimize"], ["maximize"], ["maximize", "minimize"]):
+        how = "Fullscreen after %s, then restore" % " and ".join(before)
+        for command in before + [40001, "restore"]:
+            program.send_command(command)
+        check_fullscreen(program, how)
+        program.send_command(40001)
+        if "maximize" in before:
+            check_maximised(program, "leaving the " + how)
+            program.send_command("restore")
+        check_windowed(program, "back from the " + how, framed)
 
 
 # What the menu's web pages must open.
@@ -590,12 +620,24 @@ def scenario_error_box(program):
     check(code == 1, "OK on the box ends the program with exit code 1 (%d)" % code)
 
 
-def check_tunnel_picture(shot, what):
-    border, _ = shot.border_and_centre()
-    wall = sum(1 for p in border if is_wall_colour(p)) / len(border)
-    check(luminance(border) > 60 and wall > 0.6,
-          "%s shows the lit tunnel (border luminance %.1f, %.0f%% wall colours)" %
-          (what, luminance(border), 100 * wall))
+def wait_for_tunnel(take_shot, what, timeout=30):
+    """Waits for a drawn frame of the lit tunnel: a window shows before its
+    first frame is drawn, and a screenshot may come before it."""
+    seen = []
+
+    def lit():
+        border, _ = take_shot().border_and_centre()
+        wall = sum(1 for p in border if is_wall_colour(p)) / len(border)
+        seen[:] = [luminance(border), 100 * wall]
+        return luminance(border) > 60 and wall > 0.6
+
+    try:
+        wait_for(what, lit, timeout, interval=0.3)
+    except Failure:
+        raise Failure("%s shows no lit tunnel (border luminance %.1f, %.0f%% wall colours)" %
+                      (what, seen[0], seen[1]))
+    log("ok: %s shows the lit tunnel (border luminance %.1f, %.0f%% wall colours)" %
+        (what, seen[0], seen[1]))
 
 
 def start_saver(options, *arguments):
@@ -603,16 +645,32 @@ def start_saver(options, *arguments):
                    [options.wine_run, options.scr] + [str(a) for a in arguments])
 
 
+def check_input_ends_saver(options, what, *xdotool):
+    saver = start_saver(options, "/s")
+    try:
+        saver.find_window()
+        saver.focus()
+        run(["xdotool"] + list(xdotool))
+        code = saver.wait_exit(15)
+        check(code == 0, "%s ends the saver with exit code 0 (%d)" % (what, code))
+    finally:
+        saver.cleanup()
+
+
 def scenario_saver_run(first):
-    """/s covers the whole screen with the tunnel and no readout; a second /s
-    starts no second saver; a mouse move beyond a little jitter ends it with
-    0, and so do a key and another window taking the activation."""
+    """/s covers the whole screen with the tunnel and no menu or readout; a
+    second /s starts no second saver; a mouse move beyond a little jitter
+    ends it with 0, and so do a key, a click, the wheel and another window
+    taking the activation."""
     first.find_window()
     screen_w, screen_h = display_size()
     x, y, w, h = first.geometry()
     check(x <= 0 and y <= 0 and x + w >= screen_w and y + h >= screen_h,
           "the saver covers the %dx%d screen (%d,%d %dx%d)" % (screen_w, screen_h, x, y, w, h))
-    check_tunnel_picture(first.screenshot("saver.png"), "the saver")
+    info = run(["xwininfo", "-id", first.client_window()])
+    client = tuple(int(re.search(r"%s:\s*(\d+)" % k, info).group(1)) for k in ("Width", "Height"))
+    check(client >= (screen_w, screen_h), "its client area covers the screen (%dx%d)" % client)
+    wait_for_tunnel(lambda: first.screenshot("saver.png"), "the saver")
     second = subprocess.run([first.options.wine_run, first.options.scr, "/s"],
                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL, timeout=60)
@@ -622,72 +680,135 @@ def scenario_saver_run(first):
     run(["xdotool", "mousemove_relative", "--", "1", "1"])
     time.sleep(1.5)
     check(first.alive(), "a one-pixel jitter of the mouse leaves the saver running")
-    run(["xdotool", "mousemove_relative", "--", "40", "40"])
+    # Just beyond the 4-pixel allowance, in one direction only.
+    run(["xdotool", "mousemove_relative", "--", "5", "0"])
     code = first.wait_exit(15)
     check(code == 0, "a mouse move ends the saver with exit code 0 (%d)" % code)
 
-    by_key = start_saver(first.options, "/s")
-    try:
-        by_key.find_window()
-        by_key.key("a")
-        code = by_key.wait_exit(15)
-        check(code == 0, "a key ends the saver with exit code 0 (%d)" % code)
-    finally:
-        by_key.cleanup()
+    check_input_ends_saver(first.options, "a key", "key", "a")
+    check_input_ends_saver(first.options, "a mouse click", "click", "1")
+    check_input_ends_saver(first.options, "the mouse wheel", "click", "4")
 
-    # Another program's window takes the activation.
+    # Another program's window takes the activation: the saver ends while
+    # that window is still there, not once the activation comes back.
     deactivated = start_saver(first.options, "/s")
+    host = None
     try:
         deactivated.find_window()
-        run([first.options.wine_run, first.options.preview_host, "2"], timeout=60)
+        host = subprocess.Popen([first.options.wine_run, first.options.preview_host, "30"],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL, start_new_session=True)
         code = deactivated.wait_exit(15)
-        check(code == 0, "losing activation ends the saver with exit code 0 (%d)" % code)
+        check(code == 0 and host.poll() is None,
+              "losing activation ends the saver with exit code 0 (%d)" % code)
     finally:
         deactivated.cleanup()
+        if host is not None and host.poll() is None:
+            os.killpg(host.pid, signal.SIGKILL)
+            host.wait(timeout=30)
+
+
+def start_preview_host(options, seconds):
+    """A preview host window; returns its process, its handle and the
+    desktop window's handle."""
+    host = subprocess.Popen([options.wine_run, options.preview_host, str(seconds)],
+                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, text=True, start_new_session=True)
+    handle, desktop = host.stdout.readline().strip(), host.stdout.readline().strip()
+    check(handle.isdigit() and desktop.isdigit(),
+          "the preview host names its window and the desktop (%r, %r)" % (handle, desktop))
+    return host, handle, desktop
 
 
 def scenario_saver_preview(program):
-    """/p draws the tunnel inside the given window and ends with 0 once that
-    window is gone; a handle that names no window ends it quietly with 1."""
-    host = subprocess.Popen([program.options.wine_run, program.options.preview_host, "12"],
-                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                            stderr=subprocess.DEVNULL, text=True, start_new_session=True)
+    """/p draws the tunnel inside the given window, following its size and
+    resting while it is minimised; a /s beside it runs; /p ends with 0 once
+    that window is gone, be it closed or its process killed; a handle that
+    names no window, or the desktop's, ends it quietly with 1."""
+    options = program.options
+    host, handle, desktop = start_preview_host(options, 3)
+    preview = start_saver(options, "/p", handle)
     try:
-        handle = host.stdout.readline().strip()
-        check(handle.isdigit(), "the preview host names its window (%r)" % handle)
-        preview = start_saver(program.options, "/p", handle)
-        try:
-            host_window = wait_for("the preview host's window", lambda: run(
-                ["xdotool", "search", "--all", "--onlyvisible", "--name", "^Preview host$"],
-                check_rc=False).split(), 30)[0]
-            time.sleep(3)
-            path = os.path.join(program.options.workdir, "preview.png")
-            run(["import", "-window", client_window_of(host_window), path])
-            check_tunnel_picture(Image(path), "the preview")
-            code = preview.wait_exit(30)
-            check(code == 0, "the preview ends with exit code 0 once its window is gone (%d)" %
-                  code)
-        finally:
-            preview.cleanup()
+        code = preview.wait_exit(30)
+        check(code == 0, "the preview ends with exit code 0 once its window is closed (%d)" % code)
     finally:
+        preview.cleanup()
         host.wait(timeout=30)
+
+    host, handle, desktop = start_preview_host(options, 120)
+    preview = start_saver(options, "/p", handle)
+    try:
+        host_window = wait_for("the preview host's window", lambda: run(
+            ["xdotool", "search", "--all", "--onlyvisible", "--name", "^Preview host$"],
+            check_rc=False).split(), 30)[0]
+
+        def host_shot():
+            path = os.path.join(options.workdir, "preview.png")
+            run(["import", "-window", client_window_of(host_window), path])
+            return Image(path)
+
+        wait_for_tunnel(host_shot, "the preview")
+        check_input_ends_saver(options, "during a preview, /s runs and a key", "key", "a")
+        program.send_command("size", 600, 450, window=handle)
+        wait_for_tunnel(host_shot, "the preview grown with its host")
+        program.send_command("minimize", window=handle)
+        time.sleep(1)
+        share = preview.cpu_share()
+        check(share < 0.05, "behind a minimised host the preview rests (%.2f of a core)" % share)
+        program.send_command("restore", window=handle)
+        wait_for_tunnel(host_shot, "the preview after its host's restore")
+        os.killpg(host.pid, signal.SIGKILL)
+        code = preview.wait_exit(2)
+        check(code == 0, "the preview ends with 0 within 2 s of its host's kill (%d)" % code)
+    finally:
+        preview.cleanup()
+        if host.poll() is None:
+            os.killpg(host.pid, signal.SIGKILL)
+        host.wait(timeout=30)
+
+    on_desktop = start_saver(options, "/p", desktop)
+    try:
+        code = on_desktop.wait_exit(30)
+        check(code == 1, "/p of the desktop window ends with exit code 1 (%d)" % code)
+    finally:
+        on_desktop.cleanup()
     code = program.wait_exit(30)
     check(code == 1, "/p with a handle of no window ends with exit code 1 (%d)" % code)
 
 
-def scenario_saver_settings(program):
-    """/c shows the settings dialog; what is chosen there is stored on OK."""
-    dialog = wait_for("the settings dialog", lambda: run(
+def saver_dialog(program):
+    return wait_for("the settings dialog or box", lambda: run(
         ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(program.process.pid),
          "--name", "^Ringvoyage screen saver$"], check_rc=False).split(), 60)[0]
-    run(["xdotool", "windowfocus", "--sync", dialog], timeout=15)
+
+
+def scenario_saver_settings(program):
+    """/c shows the settings dialog with the stored values: Down moves to a
+    faster speed up to the fastest, OK stores what is chosen and Esc nothing.
+    Arguments nothing understands show a box; OK on it exits with 1."""
+    run(["xdotool", "windowfocus", "--sync", saver_dialog(program)], timeout=15)
+    # Three steps faster were stored before.
     run(["xdotool", "key", "--delay", "100", "Down", "Down", "Tab", "space", "Return"])
     code = program.wait_exit(30)
     check(code == 0, "OK closes the dialog with exit code 0 (%d)" % code)
     stored = run([program.options.wine_run, "reg", "query", SAVER_KEY], timeout=60)
-    check(re.search(r"Speed steps\s+REG_DWORD\s+0x2\b", stored) and
+    check(re.search(r"Speed steps\s+REG_DWORD\s+0x4\b", stored) and
           re.search(r"Pulse\s+REG_DWORD\s+0x1\b", stored),
-          "two steps faster and pulsing rings are stored (%r)" % stored)
+          "four steps faster (the last choice) and pulsing rings are stored (%r)" % stored)
+
+    # Esc closes a second dialog; a byte of 0x80 or more is no blank.
+    for arguments, key, expected in ((["/c"], "Escape", 0), (["\u00e9"], "Return", 1)):
+        other = start_saver(program.options, *arguments)
+        try:
+            run(["xdotool", "windowfocus", "--sync", saver_dialog(other)], timeout=15)
+            run(["xdotool", "key", key])
+            code = other.wait_exit(30)
+            check(code == expected, "%s on %r ends with exit code %d (%d)" %
+                  (key, arguments, expected, code))
+        finally:
+            other.cleanup()
+    again = run([program.options.wine_run, "reg", "query", SAVER_KEY], timeout=60)
+    check(again == stored, "nothing more is stored (%r)" % again)
 
 
 SAVER_KEY = r"HKCU\Software\Ringvoyage\Screen saver"
@@ -766,9 +887,13 @@ def ensure_display(wine_run):
     os.environ["DISPLAY"] = display
 
 
-def release_keys():
+def release_input():
+    """Releases the keys and puts the pointer in the middle of the screen:
+    moves must not drift it into a corner over many runs."""
     subprocess.run(["xdotool", "keyup"] + KEYS, stdin=subprocess.DEVNULL,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=15)
+    width, height = display_size()
+    run(["xdotool", "mousemove", str(width // 2), str(height // 2)], check_rc=False)
 
 
 def main():
@@ -789,7 +914,7 @@ def main():
     display_server = None
     try:
         ensure_display(options.wine_run)
-        release_keys()
+        release_input()
         env = dict(os.environ)
         if options.scenario == "startup":
             # Shows the program's debugger output on its stderr.
@@ -802,6 +927,8 @@ def main():
             command = other_display_command(options, options.display)
         elif options.scenario == "saver_settings":
             run([options.wine_run, "reg", "delete", SAVER_KEY, "/f"], timeout=60, check_rc=False)
+            run([options.wine_run, "reg", "add", SAVER_KEY, "/v", "Speed steps", "/t",
+                 "REG_DWORD", "/d", "3", "/f"], timeout=60)
         if options.scenario in SAVER_ARGUMENTS:
             command = [options.wine_run, options.scr] + SAVER_ARGUMENTS[options.scenario]
         program = Program(options, env, command)
@@ -813,7 +940,7 @@ def main():
         return 1
     finally:
         try:
-            release_keys()
+            release_input()
         finally:
             if program is not None:
                 program.cleanup()

@@ -133,6 +133,18 @@ TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
     hostFrame();
     EXPECT_EQ(windowTitle(), " Ringvoyage");
     EXPECT_EQ(frameRenderer.fpsStamp, 11.0f);
+
+    // After a rest the count starts afresh with the next frame.
+    SetWindowTextA(testWindow(), kProgramTitle);
+    windowState.titleless = 0;
+    frameRenderer.framesSinceStamp = 400;
+    restartFrameRate();
+    frameClock.time = 30.0f;
+    hostFrame();
+    EXPECT_EQ(windowTitle(), " Ringvoyage") << "the first frame after a rest only stamps";
+    frameClock.time = 31.0f;
+    hostFrame();
+    EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 1 FPS") << "no frame from before the rest";
 }
 
 TEST_F(FrameTest, AdvancePassesTheWholeTravelToTheBuilder) {

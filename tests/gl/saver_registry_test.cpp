@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "tunnel_state.h"
+
 namespace {
 
 void setValue(const char* name, DWORD type, const void* data, DWORD size) {
@@ -38,6 +40,14 @@ TEST(SaverRegistry, RoundTripAndDamagedValuesFallBack) {
     setValue("Speed steps", REG_SZ, "2", 2);
     setValue("Pulse", REG_BINARY, "\1", 1);
     expectSettings(loadSaverSettings(), 0, 0);
+
+    // The saver starts its journey with them.
+    ASSERT_TRUE(storeSaverSettings({-2, 1}));
+    tunnel.pulse = 0;
+    ASSERT_TRUE(initSaverScene());
+    EXPECT_EQ(tunnel.speed,
+              static_cast<float>(static_cast<float>(8000.0 * 0.70716351f) * 0.70716351));
+    EXPECT_EQ(tunnel.pulse, 1);
 
     RegDeleteKeyA(HKEY_CURRENT_USER, kSaverSettingsKey);
 }

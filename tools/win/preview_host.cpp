@@ -1,6 +1,7 @@
 // Stands in for the screen-saver settings page in tests: a plain window whose
-// handle it prints (decimal, one line) for "Ringvoyage.scr /p <handle>", and
-// which it destroys after the given number of seconds before exiting 0.
+// handle it prints (decimal, one line) for "Ringvoyage.scr /p <handle>", then
+// the desktop window's handle on a second line, and which it destroys after
+// the given number of seconds before exiting 0.
 //   preview_host <seconds 1..600>
 #include <windows.h>
 
@@ -45,7 +46,8 @@ int main(int argc, char** argv) {
     if (window == nullptr) {
         return 2;
     }
-    std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
+    std::printf("%lu\n%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)),
+                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(GetDesktopWindow())));
     std::fflush(stdout);
     SetTimer(window, 1, static_cast<UINT>(seconds) * 1000, nullptr);
     MSG message = {};

@@ -3,12 +3,15 @@
 //   send_command <command-id>   posts WM_COMMAND with that id (a menu command)
 //   send_command close          posts WM_CLOSE
 //   send_command minimize       posts WM_SYSCOMMAND SC_MINIMIZE
+//   send_command maximize       posts WM_SYSCOMMAND SC_MAXIMIZE
 //   send_command restore        posts WM_SYSCOMMAND SC_RESTORE
 //   send_command size W H       resizes the window to W x H (SetWindowPos)
+//   send_command -w HANDLE ...  the same for the window of that decimal handle
 // Exit codes: 0 done, 1 bad arguments, 2 no such window, 3 the request failed.
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,13 +40,14 @@ struct Request {
 constexpr Request kRequests[] = {
     {"close", WM_CLOSE, 0},
     {"minimize", WM_SYSCOMMAND, SC_MINIMIZE},
+    {"maximize", WM_SYSCOMMAND, SC_MAXIMIZE},
     {"restore", WM_SYSCOMMAND, SC_RESTORE},
 };
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: send_command <command-id 0..65535> | close | minimize | restore"
-                 " | size <width> <height>\n");
+                 "usage: send_command [-w <handle>] <command-id 0..65535> | close | minimize"
+                 " | maximize | restore | size <width> <height>\n");
     return 1;
 }
 
@@ -59,6 +63,13 @@ int done(BOOL succeeded, const char* what) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    unsigned long handle = 0;
+    const bool given = argc >= 3 && std::strcmp(argv[1], "-w") == 0;
+    if (given && !parseNumber(argv[2], 0xFFFFFFFF, &handle)) {
+        return usage();
+    }
+    argc -= given ? 2 : 0;
+    argv += given ? 2 : 0;
     if (argc < 2) {
         return usage();
     }
@@ -77,9 +88,11 @@ int main(int argc, char** argv) {
     if (!valid) {
         return usage();
     }
-    HWND window = FindWindowA(kWindowClass, nullptr);
-    if (window == nullptr) {
-        std::fprintf(stderr, "send_command: no window of class \"%s\"\n", kWindowClass);
+    HWND window = given ? reinterpret_cast<HWND>(static_cast<uintptr_t>(handle))
+                        : FindWindowA(kWindowClass, nullptr);
+    if (window == nullptr || IsWindow(window) == FALSE) {
+        std::fprintf(stderr, "send_command: no window of class \"%s\" or of that handle\n",
+                     kWindowClass);
         return 2;
     }
     if (size) {
