@@ -8,8 +8,15 @@
 # to build/run-shot.png and closes the program.
 #
 # Usage: scripts/run.sh [seconds]    (or RINGVOYAGE_RUN_SECONDS; default 8)
+#        scripts/run.sh --native [seconds]: the native Linux program instead
+#        (scripts/run-native.sh)
 # RINGVOYAGE_NO_32BIT=1 runs the x86_64 program on any host.
 set -euo pipefail
+
+if [ "${1:-}" = --native ]; then
+    shift
+    exec "$(dirname "${BASH_SOURCE[0]}")/run-native.sh" "$@"
+fi
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "scene.h"
+#include "window.h"
 
 const char kSaverSettingsKey[] = "Software\\Ringvoyage\\Screen saver";
 
@@ -62,7 +62,7 @@ bool storeSaverSettings(const SaverSettings& settings) {
 }
 
 bool initSaverScene() {
-    if (!initScene()) {
+    if (!startWindowScene()) {
         return false;
     }
     applySaverSettings(loadSaverSettings());
