@@ -1,35 +1,30 @@
 #include "frame.h"
 
-#include <windows.h>
-// Keep windows.h first: the GL headers need its WINAPI definitions.
-#include <GL/gl.h>
-
 #include <cassert>
 #include <cstdio>
 
 #include "build.h"
+#include "frame_clock.h"
+#include "gl_headers.h"
 #include "journey.h"
 #include "scene.h"
 #include "tunnel_state.h"
-#include "window_state.h"
 
 FrameRenderer frameRenderer = {};
 
 namespace {
 
-constexpr int kTitleBufferSize = 256;
-
 // Reloads the projection when the window's shape has changed; an empty
 // client area keeps the last projection until a real size returns.
-void matchProjection() {
+void matchProjection(int32_t width, int32_t height) {
     float aspect = 0.0f;
-    if (clientAspect(aspect) && aspect != tunnel.lastAspect) {
+    if (clientAspect(width, height, aspect) && aspect != tunnel.lastAspect) {
         applyProjection(aspect);
     }
 }
 
-// Puts the frame rate into the title about once per second.
-void updateFrameRate() {
+// Reports the frame rate about once per second.
+void updateFrameRate(FrameReport& report) {
     if (frameRenderer.stamped == 0) {
         frameRenderer.fpsStamp = frameClock.time;
         frameRenderer.stamped = 1;
@@ -39,13 +34,9 @@ void updateFrameRate() {
     if (!(static_cast<double>(elapsed) >= 1.0)) {
         return;
     }
-    const double rate =
+    report.rateDue = 1;
+    report.framesPerSecond =
         static_cast<double>(frameRenderer.framesSinceStamp) / static_cast<double>(elapsed);
-    if (frameRenderer.titleless == 0) {
-        char text[kTitleBufferSize];
-        std::snprintf(text, sizeof text, "%s 1.03 - %g FPS", kProgramTitle, rate);
-        SetWindowTextA(windowState.mainWindow, text);
-    }
     frameRenderer.framesSinceStamp = 0;
     frameRenderer.fpsStamp = frameClock.time;
 }
@@ -92,20 +83,26 @@ void drawTunnel() {
     ++frameRenderer.framesSinceStamp;
 }
 
+void formatReadout(char (&text)[kReadoutSize], double framesPerSecond) {
+    std::snprintf(text, sizeof text, "%s 1.03 - %g FPS", kProgramTitle, framesPerSecond);
+}
+
 void restartFrameRate() {
     frameRenderer.stamped = 0;
     frameRenderer.framesSinceStamp = 0;
 }
 
-void renderFrame() {
-    matchProjection();
-    updateFrameRate();
+FrameReport renderFrame(int32_t width, int32_t height) {
+    FrameReport report = {};
+    matchProjection(width, height);
+    updateFrameRate(report);
     buildTunnel(advanceTravel());
     if (tunnel.visibleRings == 0) {
-        if (tunnel.quitRequested != 0) {
-            PostMessageA(windowState.mainWindow, WM_CLOSE, 0, 0);
-        }
-        return;
+        // Nothing drawn and nothing counted; after Esc, every such frame
+        // tells the host again until it has ended.
+        report.journeyOver = tunnel.quitRequested != 0 ? 1 : 0;
+        return report;
     }
     drawTunnel();
+    return report;
 }

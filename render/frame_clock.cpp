@@ -4,6 +4,11 @@
 
 FrameClock frameClock = {};
 
+void startFrameClock(int64_t start, int64_t frequency) {
+    frameClock.frequency = frequency;
+    frameClock.start = start;
+}
+
 void advanceFrameClock(int64_t now) {
     const int64_t previous = frameClock.now > frameClock.start ? frameClock.now : frameClock.start;
     frameClock.now = now;

@@ -15,6 +15,10 @@ struct FrameClock {
 // Module instance, zero at program start, program lifetime.
 extern FrameClock frameClock;
 
+// Starts the clock at the counter reading `start`, on a counter running at
+// `frequency` ticks per second.
+void startFrameClock(int64_t start, int64_t frequency);
+
 // Takes the counter reading of a new paint. delta is measured between the
 // two readings themselves, not from the rounded time, so it stays exact
 // however long the program runs; the first paint measures from start.

@@ -1,16 +1,10 @@
 #include "scene.h"
 
-#include <windows.h>
-// Keep windows.h first: the GL headers need its WINAPI definitions.
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include <cmath>
 
-#include "resource.h"
+#include "gl_headers.h"
 #include "texture.h"
 #include "tunnel_state.h"
-#include "window_state.h"
 
 namespace {
 constexpr double kMinAspect = 4.0 / 3.0;  // the box always spans +-4/3 across and +-1 up
@@ -33,33 +27,47 @@ void applyProjection(float aspect) {
     tunnel.lastAspect = aspect;
 }
 
-bool clientAspect(float& aspect) {
-    if (windowState.clientWidth <= 0 || windowState.clientHeight <= 0) {
+bool clientAspect(int32_t width, int32_t height, float& aspect) {
+    if (width <= 0 || height <= 0) {
         return false;
     }
-    aspect = static_cast<float>(static_cast<double>(windowState.clientWidth) /
-                                static_cast<double>(windowState.clientHeight));
+    aspect = static_cast<float>(static_cast<double>(width) / static_cast<double>(height));
     return true;
 }
 
-bool initScene() {
-    // Without a GL context (no usable pixel format or driver) nothing could
-    // ever be drawn: report it rather than run a blank window.
-    if (wglGetCurrentContext() == nullptr) {
-        return false;
-    }
+void initScene(const TileImage& tile, int32_t width, int32_t height) {
     float aspect = 0.0f;
-    if (clientAspect(aspect)) {
+    if (clientAspect(width, height, aspect)) {
         applyProjection(aspect);
     }
-    // A missing tile image still leaves a bound texture object; the tunnel is
-    // then drawn untextured, which beats refusing to start.
-    tunnelTexture.loadBitmap(IDB_TUNNEL);
+    tunnelTexture.load(tile);
     glEnable(GL_TEXTURE_2D);
     tunnelTexture.bind();
     glCullFace(GL_FRONT);
     glEnable(GL_CULL_FACE);
     glDisable(GL_DEPTH_TEST);
     startJourney();
-    return true;
+}
+
+void releaseScene() {
+    tunnelTexture.release();
+}
+
+void forgetScene() {
+    tunnelTexture.abandon();
+}
+
+void resizeViewport(int32_t width, int32_t height) {
+    glViewport(0, 0, width, height == 0 ? 1 : height);
+}
+
+void readFrameBgra(uint32_t* pixels, int32_t width, int32_t height) {
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_BGRA_EXT, GL_UNSIGNED_BYTE, pixels);
+}
+
+void readFrameRgb(uint8_t* pixels, int32_t width, int32_t height) {
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
 }

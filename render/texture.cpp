@@ -1,11 +1,8 @@
 #include "texture.h"
 
-#include <windows.h>
-// Keep windows.h first: the GL headers need its WINAPI definitions.
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include <cassert>
+
+#include "gl_headers.h"
 
 Texture tunnelTexture;
 
@@ -13,29 +10,6 @@ namespace {
 
 constexpr size_t kMaxLabel = sizeof(Texture::name) - 1;
 static_assert(kMaxLabel == 63, "labels hold 63 characters and the terminator");
-
-// Pixel data of a DIB section the upload can use as it stands.
-struct BitmapPixels {
-    int32_t width;     // pixels per row
-    int32_t height;    // rows, bottom-up
-    const void* bits;  // first byte of the bottom row
-};
-
-// Only a 24-bit DIB section with its pixels in memory has the layout that
-// GL_BGR_EXT with 4-byte row alignment reads; anything else would make GLU
-// read out of bounds.
-bool readBitmapPixels(HBITMAP bitmap, BitmapPixels& out) {
-    BITMAP info = {};
-    if (bitmap == nullptr || GetObjectA(bitmap, sizeof info, &info) != sizeof info) {
-        return false;
-    }
-    if (info.bmBits == nullptr || info.bmWidth <= 0 || info.bmHeight <= 0 ||
-        info.bmBitsPixel != 24 || info.bmPlanes != 1) {
-        return false;
-    }
-    out = {static_cast<int32_t>(info.bmWidth), static_cast<int32_t>(info.bmHeight), info.bmBits};
-    return true;
-}
 
 }  // namespace
 
@@ -67,12 +41,12 @@ void Texture::release() {
     if (handle == 0) {
         return;
     }
-    // At process exit the context is already gone; GL calls then are not
-    // guaranteed to be harmless on every driver.
-    if (wglGetCurrentContext() != nullptr) {
-        const GLuint glName = handle - 1;
-        glDeleteTextures(1, &glName);
-    }
+    const GLuint glName = handle - 1;
+    glDeleteTextures(1, &glName);
+    handle = 0;
+}
+
+void Texture::abandon() {
     handle = 0;
 }
 
@@ -81,25 +55,17 @@ void Texture::bind() {
     glBindTexture(GL_TEXTURE_2D, handle - 1);
 }
 
-bool Texture::loadBitmap(int32_t resourceId) {
-    const WORD id = static_cast<WORD>(resourceId & 0xFFFF);
-    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(
-        GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    BitmapPixels pixels = {};
-    const bool usable = readBitmapPixels(bitmap, pixels);
+bool Texture::load(const TileImage& tile) {
+    const bool usable = tile.bgr != nullptr && tile.width > 0 && tile.height > 0;
     create("mmm");
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);  // rows padded to 4 bytes, as in a DIB
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    width = pixels.width;
-    height = pixels.height;
+    width = usable ? tile.width : 0;
+    height = usable ? tile.height : 0;
     if (usable) {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_BGR_EXT, GL_UNSIGNED_BYTE,
-                          pixels.bits);
-    }
-    if (bitmap != nullptr) {
-        DeleteObject(bitmap);  // GLU has copied the pixels
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_BGR_EXT, GL_UNSIGNED_BYTE, tile.bgr);
     }
     return usable;
 }

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "tile_image.h"
+
 class Texture {
 public:
     Texture() = default;
@@ -13,12 +15,16 @@ public:
     // A fresh texture object with the tunnel's sampling parameters, left
     // bound; drops any texture held before. Labels are cut to 63 characters.
     bool create(const char* label);
+    // Deletes the GL texture; needs the context that made it to be current.
     void release();
+    // Forgets the texture without a GL call, once its context is gone (the
+    // texture went with it).
+    void abandon();
     void bind();
-    // Uploads a 24-bit bitmap resource of this module with all mip levels.
-    // False when the resource is missing or not a 24-bit bitmap: the texture
-    // object then exists and is bound, but holds no image.
-    bool loadBitmap(int32_t resourceId);
+    // A fresh texture object holding `tile` with all mip levels. False when
+    // the host has no image: the texture object then exists and is bound,
+    // but holds no image.
+    bool load(const TileImage& tile);
 
     char name[64] = {};   // label given at creation, zero-terminated
     uint32_t handle = 0;  // GL texture name + 1; 0 while no texture is held

@@ -16,6 +16,7 @@
 #include "resource.h"
 #include "scene.h"
 #include "tunnel_state.h"
+#include "window.h"
 #include "window_state.h"
 
 namespace {
@@ -72,7 +73,7 @@ protected:
     void SetUp() override {
         resetProgramState();
         client = useRealClientSize();
-        ASSERT_TRUE(initScene());
+        ASSERT_TRUE(startWindowScene());
         drainMessages();
         SetWindowTextA(testWindow(), kProgramTitle);
     }
@@ -81,7 +82,7 @@ protected:
     // Runs frames at travel 0 until the journey has been built, then returns
     // the last ring shaped.
     int32_t shapeSomeRings() {
-        renderFrame();
+        hostFrame();
         EXPECT_GT(tunnel.visibleRings, 1);
         return tunnel.lastShapedRing;
     }
@@ -91,45 +92,45 @@ protected:
 
 TEST_F(FrameTest, FirstFrameStampsTheClockAndKeepsTheTitle) {
     frameClock.time = 5.0f;
-    renderFrame();
+    hostFrame();
     EXPECT_EQ(windowTitle(), " Ringvoyage");
     EXPECT_EQ(frameRenderer.fpsStamp, 5.0f);
     EXPECT_EQ(frameRenderer.framesSinceStamp, 1);
     frameClock.time = 5.5f;
-    renderFrame();
+    hostFrame();
     EXPECT_EQ(frameRenderer.fpsStamp, 5.0f) << "the stamp is set by the first call only";
     EXPECT_EQ(frameRenderer.framesSinceStamp, 2);
     EXPECT_EQ(windowTitle(), " Ringvoyage");
 }
 
 TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
-    frameRenderer = {5.0f, 120, 1, 0};
+    frameRenderer = {5.0f, 120, 1};
     frameClock.time = 7.0f;
-    renderFrame();
+    hostFrame();
     EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 60 FPS");
     EXPECT_EQ(frameRenderer.fpsStamp, 7.0f);
     EXPECT_EQ(frameRenderer.framesSinceStamp, 1) << "this frame counts towards the next";
 
     frameRenderer.framesSinceStamp = 100;
     frameClock.time = 8.5f;
-    renderFrame();
+    hostFrame();
     EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 66.6667 FPS");
 
     SetWindowTextA(testWindow(), kProgramTitle);
     frameRenderer.framesSinceStamp = 50;
     frameClock.time = 9.4999f;
-    renderFrame();
+    hostFrame();
     EXPECT_EQ(windowTitle(), " Ringvoyage") << "less than a second since the last readout";
     EXPECT_EQ(frameRenderer.framesSinceStamp, 51);
     frameClock.time = 9.5f;
-    renderFrame();
+    hostFrame();
     EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 51 FPS");
 
     // The screen saver counts the same way but keeps its title.
     SetWindowTextA(testWindow(), kProgramTitle);
-    frameRenderer.titleless = 1;
+    windowState.titleless = 1;
     frameClock.time = 11.0f;
-    renderFrame();
+    hostFrame();
     EXPECT_EQ(windowTitle(), " Ringvoyage");
     EXPECT_EQ(frameRenderer.fpsStamp, 11.0f);
 }
@@ -137,14 +138,14 @@ TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
 TEST_F(FrameTest, AdvancePassesTheWholeTravelToTheBuilder) {
     tunnel.speed = 199.0f;
     frameClock.delta = 0.5f;
-    renderFrame();
+    hostFrame();
     EXPECT_EQ(tunnel.travel, 99.5f);
     ASSERT_GE(tunnel.visibleRings, 1);
     EXPECT_EQ(tunnel.ringDepth[0], 1.0f - 99.0f / 256.0f) << "built for travel 99";
 
     tunnel.speed = 8000.0f;
     frameClock.delta = 2.0f;
-    renderFrame();
+    hostFrame();
     EXPECT_EQ(tunnel.travel, 16099.5f) << "a two-second gap moves twice the speed";
     EXPECT_EQ(tunnel.ringDepth[0], 1.0f - 227.0f / 256.0f) << "ring 62, fraction 227/256";
     EXPECT_EQ(tunnel.screenVertices[0][0].t, 62.0f / 64.0f);
@@ -165,7 +166,7 @@ TEST_F(FrameTest, AdvanceWrapsTravelLongBeforeTheBuildersRange) {
     const int32_t whole = advanceTravel();
     EXPECT_EQ(whole, static_cast<int32_t>(kMaxSpeed) - 1000);
     EXPECT_EQ(tunnel.travel, static_cast<float>(whole));
-    renderFrame();
+    hostFrame();
     EXPECT_GE(tunnel.visibleRings, 1);
 }
 
@@ -243,7 +244,7 @@ TEST_F(FrameTest, StripsAreShadedAndOnlyTheInnerWallIsDrawn) {
 }
 
 TEST_F(FrameTest, RealFrameShowsAWallThatDarkensWithDistance) {
-    renderFrame();
+    hostFrame();
     ASSERT_GT(tunnel.visibleRings, 8);
     Frame image = grab(client);
 
@@ -276,7 +277,7 @@ TEST_F(FrameTest, OneVisibleRingLeavesAClearedWindow) {
     tunnel.quitRequested = 1;
     tunnel.travel = static_cast<float>(last) * 256.0f;
     frameClock.delta = 0.0f;
-    renderFrame();
+    hostFrame();
     EXPECT_EQ(tunnel.visibleRings, 1);
     EXPECT_EQ(frameRenderer.framesSinceStamp, counted + 1);
     Frame image = grab(client);
@@ -294,7 +295,7 @@ TEST_F(FrameTest, EndedJourneyAsksToCloseEveryFrameAndDrawsNothing) {
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     for (int frame = 0; frame < 3; ++frame) {
-        renderFrame();
+        hostFrame();
         EXPECT_EQ(tunnel.visibleRings, 0);
         EXPECT_TRUE(takeClose()) << "frame " << frame;
         EXPECT_FALSE(takeClose()) << "one request per frame";
@@ -308,21 +309,21 @@ TEST_F(FrameTest, EndedJourneyAsksToCloseEveryFrameAndDrawsNothing) {
 
 TEST_F(FrameTest, ZeroHeightKeepsTheProjectionUntilASizeReturns) {
     SendMessageA(testWindow(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(800, 600));
-    renderFrame();
+    hostFrame();
     EXPECT_EQ(tunnel.lastAspect, 1.3333334f);
     float before[16];
     glGetFloatv(GL_PROJECTION_MATRIX, before);
 
     SendMessageA(testWindow(), WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));
-    renderFrame();
-    renderFrame();
+    hostFrame();
+    hostFrame();
     float during[16];
     glGetFloatv(GL_PROJECTION_MATRIX, during);
     EXPECT_EQ(std::memcmp(before, during, sizeof before), 0);
     EXPECT_EQ(tunnel.lastAspect, 1.3333334f);
 
     SendMessageA(testWindow(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(600, 800));
-    renderFrame();
+    hostFrame();
     EXPECT_EQ(tunnel.lastAspect, 0.75f);
     float after[16];
     glGetFloatv(GL_PROJECTION_MATRIX, after);

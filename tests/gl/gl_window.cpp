@@ -50,7 +50,12 @@ void resetProgramState() {
     frameRenderer = {};
     frameClock = {};
     windowState.running = 0;
+    windowState.titleless = 0;
     windowState.mainWindow = sharedWindow;
+}
+
+void hostFrame() {
+    applyFrameReport(renderFrame(windowState.clientWidth, windowState.clientHeight));
 }
 
 void startRealFrameClock(double secondsAgo) {

@@ -34,5 +34,9 @@ std::vector<uint8_t> bitmapResourcePixels(int32_t id, int32_t& width, int32_t& h
 // `secondsAgo` seconds ago.
 void startRealFrameClock(double secondsAgo);
 
+// One frame as the window procedure draws it, without reading the clock or
+// swapping: the renderer for the stored client size, then its report acted on.
+void hostFrame();
+
 // Discards every message waiting for the window.
 void drainMessages();

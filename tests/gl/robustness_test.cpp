@@ -13,6 +13,7 @@
 #include "resource.h"
 #include "scene.h"
 #include "tunnel_state.h"
+#include "window.h"
 #include "window_state.h"
 
 namespace {
@@ -23,7 +24,7 @@ protected:
         resetProgramState();
         drainMessages();
         useRealClientSize();
-        ASSERT_TRUE(initScene());
+        ASSERT_TRUE(startWindowScene());
         startRealFrameClock(0.0);
         windowState.running = 1;
     }

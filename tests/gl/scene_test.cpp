@@ -10,6 +10,7 @@
 #include "gl_window.h"
 #include "texture.h"
 #include "tunnel_state.h"
+#include "window.h"
 #include "window_state.h"
 
 namespace {
@@ -114,18 +115,13 @@ TEST_F(SceneTest, ProjectionIgnoresAspectsWithoutArea) {
 
 TEST_F(SceneTest, ClientAspectNeedsAnArea) {
     float aspect = -5.0f;
-    windowState.clientWidth = 800;
-    windowState.clientHeight = 600;
-    ASSERT_TRUE(clientAspect(aspect));
+    ASSERT_TRUE(clientAspect(800, 600, aspect));
     EXPECT_EQ(aspect, 1.3333334f);
-    windowState.clientHeight = 0;
-    EXPECT_FALSE(clientAspect(aspect));
-    windowState.clientWidth = 0;
-    windowState.clientHeight = 600;
-    EXPECT_FALSE(clientAspect(aspect));
-    windowState.clientWidth = 0;
-    windowState.clientHeight = 0;
-    EXPECT_FALSE(clientAspect(aspect));
+    EXPECT_FALSE(clientAspect(800, 0, aspect));
+    EXPECT_FALSE(clientAspect(0, 600, aspect));
+    EXPECT_FALSE(clientAspect(0, 0, aspect));
+    EXPECT_FALSE(clientAspect(-800, -600, aspect));
+    EXPECT_EQ(aspect, 1.3333334f) << "no area leaves the aspect alone";
 }
 
 TEST_F(SceneTest, SetupLeavesTheStartingState) {
@@ -137,7 +133,7 @@ TEST_F(SceneTest, SetupLeavesTheStartingState) {
     glDisable(GL_CULL_FACE);
     glCullFace(GL_BACK);
 
-    ASSERT_TRUE(initScene());
+    ASSERT_TRUE(startWindowScene());
 
     EXPECT_EQ(tunnel.lastAspect, aspectOf(1024, 600));
     expectProjectionBox({static_cast<double>(aspectOf(1024, 600)), 1.0});
@@ -175,7 +171,7 @@ TEST_F(SceneTest, SetupWithoutAContextFailsAndChangesNothing) {
     HDC dc = wglGetCurrentDC();
     HGLRC context = wglGetCurrentContext();
     ASSERT_TRUE(wglMakeCurrent(dc, nullptr));
-    const bool result = initScene();
+    const bool result = startWindowScene();
     ASSERT_TRUE(wglMakeCurrent(dc, context));
     EXPECT_FALSE(result);
     EXPECT_EQ(tunnel.speed, 123.0f) << "the journey did not start";
@@ -188,7 +184,7 @@ TEST_F(SceneTest, SetupWithoutClientAreaDefersTheProjection) {
     glMatrixMode(GL_MODELVIEW);
     windowState.clientWidth = 800;
     windowState.clientHeight = 0;
-    ASSERT_TRUE(initScene());
+    ASSERT_TRUE(startWindowScene());
     EXPECT_TRUE(projectionIsFinite());
     EXPECT_EQ(tunnel.lastAspect, 0.0f);
     EXPECT_EQ(tunnel.speed, 8000.0f);
@@ -196,7 +192,7 @@ TEST_F(SceneTest, SetupWithoutClientAreaDefersTheProjection) {
     // The first frame with a real size puts the rule in force.
     windowState.clientHeight = 800;
     windowState.clientWidth = 600;
-    renderFrame();
+    hostFrame();
     expectProjectionBox({4.0 / 3.0, 16.0 / 9.0});
     EXPECT_EQ(tunnel.lastAspect, 0.75f);
 }

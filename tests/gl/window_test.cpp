@@ -141,7 +141,7 @@ TEST_F(WindowTest, SizeMessagesStoreTheClientAndSetTheViewport) {
 TEST_F(WindowTest, PaintBeforeTheLoopRunsDrawsNothingAndValidates) {
     HWND window = testWindow();
     useRealClientSize();
-    ASSERT_TRUE(initScene());
+    ASSERT_TRUE(startWindowScene());
     InvalidateRect(window, nullptr, FALSE);
     EXPECT_EQ(SendMessageA(window, WM_PAINT, 0, 0), 0);
     EXPECT_EQ(tunnel.visibleRings, 0) << "no frame was built";
@@ -152,7 +152,7 @@ TEST_F(WindowTest, PaintBeforeTheLoopRunsDrawsNothingAndValidates) {
 TEST_F(WindowTest, PaintWhileRunningIsOneFrame) {
     HWND window = testWindow();
     useRealClientSize();
-    ASSERT_TRUE(initScene());
+    ASSERT_TRUE(startWindowScene());
     startRealFrameClock(0.25);
     windowState.running = 1;
 

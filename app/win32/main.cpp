@@ -3,7 +3,6 @@
 
 #include "message_loop.h"
 #include "resource.h"
-#include "scene.h"
 #include "window.h"
 #include "window_state.h"
 
@@ -34,7 +33,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShowWindow(window, SW_SHOW);  // the caller's show command is ignored
     UpdateWindow(window);
     startFrameClock();
-    if (!initScene()) {
+    if (!startWindowScene()) {
         return reportStartupFailure(window, "Failed to initialize 3D effect.");
     }
     windowState.running = 1;

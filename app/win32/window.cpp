@@ -1,7 +1,5 @@
 #include "window.h"
 
-// Keep windows.h (from window.h) first: the GL headers need its definitions.
-#include <GL/gl.h>
 #include <shellapi.h>
 
 #include <cstdarg>
@@ -12,21 +10,11 @@
 #include "frame.h"
 #include "fullscreen.h"
 #include "resource.h"
+#include "scene.h"
+#include "tile_image.h"
 #include "window_state.h"
 
-const char kHomePageQuery[] = "?page=Windows/Tools/Ringvoyage/1";
-const char kDonatePageQuery[] = "?seite=PayPal&Program=Ringvoyage";
-
 namespace {
-
-// The maker's site; the queries name the page.
-constexpr char kSiteAddress[] = "https://ringvoyage.example/";
-static_assert(sizeof kSiteAddress - 1 + sizeof "?seite=PayPal&Program=Ringvoyage" <=
-                  kPageAddressSize,
-              "a page address fits its buffer");
-static_assert(sizeof kSiteAddress - 1 + sizeof "?page=Windows/Tools/Ringvoyage/1" <=
-                  kPageAddressSize,
-              "a page address fits its buffer");
 
 constexpr DWORD kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
 static_assert(kClassStyle == 0x23, "class style");
@@ -130,7 +118,51 @@ void attachGlContext(HWND window, bool withMenu) {
 void releaseGlContext() {
     wglMakeCurrent(windowState.deviceContext, nullptr);
     wglDeleteContext(windowState.glContext);
+    forgetScene();
     PostQuitMessage(0);
+}
+
+bool startWindowScene() {
+    // Without a GL context (no usable pixel format or driver) nothing could
+    // ever be drawn: report it rather than run a blank window.
+    if (wglGetCurrentContext() == nullptr) {
+        return false;
+    }
+    // The DIB section holds the pixels GLU reads, so it outlives the upload.
+    HBITMAP bitmap =
+        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TUNNEL),
+                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    initScene(tileFromBitmap(bitmap), windowState.clientWidth, windowState.clientHeight);
+    if (bitmap != nullptr) {
+        DeleteObject(bitmap);
+    }
+    return true;
+}
+
+TileImage tileFromBitmap(HBITMAP bitmap) {
+    BITMAP info = {};
+    if (bitmap == nullptr || GetObjectA(bitmap, sizeof info, &info) != sizeof info) {
+        return {};
+    }
+    // Only a 24-bit DIB section with its pixels in memory has the layout the
+    // upload reads; anything else would make GLU read out of bounds.
+    if (info.bmBits == nullptr || info.bmWidth <= 0 || info.bmHeight <= 0 ||
+        info.bmBitsPixel != 24 || info.bmPlanes != 1) {
+        return {};
+    }
+    return {static_cast<int32_t>(info.bmWidth), static_cast<int32_t>(info.bmHeight),
+            static_cast<const uint8_t*>(info.bmBits)};
+}
+
+void applyFrameReport(const FrameReport& report) {
+    if (report.rateDue != 0 && windowState.titleless == 0) {
+        char text[kReadoutSize];
+        formatReadout(text, report.framesPerSecond);
+        SetWindowTextA(windowState.mainWindow, text);
+    }
+    if (report.journeyOver != 0) {
+        PostMessageA(windowState.mainWindow, WM_CLOSE, 0, 0);
+    }
 }
 
 void storeClientSize(LPARAM lParam) {
@@ -144,7 +176,7 @@ void storeClientSize(LPARAM lParam) {
 void paintFrame(HWND window) {
     if (windowState.running == 1) {
         updateFrameClock();
-        renderFrame();
+        applyFrameReport(renderFrame(windowState.clientWidth, windowState.clientHeight));
         SwapBuffers(windowState.deviceContext);
     }
     ValidateRect(window, nullptr);
@@ -215,10 +247,6 @@ int32_t setSwapInterval(int32_t interval) {
     }
     reinterpret_cast<SwapIntervalProc>(generic)(interval);
     return 1;
-}
-
-void resizeViewport(int32_t width, int32_t height) {
-    glViewport(0, 0, width, height == 0 ? 1 : height);
 }
 
 void buildMenu(HWND window) {

@@ -4,8 +4,6 @@
 // saver_options.h for the command line.
 #include <windows.h>
 #include <windowsx.h>
-// Keep windows.h first: the GL headers need its definitions.
-#include <GL/gl.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -94,9 +92,8 @@ void paintPreview(HWND window) {
     const int32_t height = preview.format.bmiHeader.biHeight;
     if (windowState.running == 1 && !preview.bgra.empty()) {
         updateFrameClock();
-        renderFrame();
-        glReadBuffer(GL_BACK);
-        glReadPixels(0, 0, width, height, GL_BGRA_EXT, GL_UNSIGNED_BYTE, preview.bgra.data());
+        applyFrameReport(renderFrame(width, height));
+        readFrameBgra(preview.bgra.data(), width, height);
         HDC gdi = GetDC(saver.previewParent);
         SetDIBitsToDevice(gdi, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
                           static_cast<UINT>(height), preview.bgra.data(), &preview.format,
@@ -222,7 +219,7 @@ int runSaver(HINSTANCE instance, const SaverOptions& options) {
         }
     }
     windowState.running = 0;
-    frameRenderer.titleless = 1;
+    windowState.titleless = 1;
     if (!registerSaverClass(instance)) {
         return 1;
     }
@@ -232,7 +229,7 @@ int runSaver(HINSTANCE instance, const SaverOptions& options) {
     }
     windowState.mainWindow = window;
     startFrameClock();
-    if (!initScene()) {
+    if (!startWindowScene()) {
         DestroyWindow(window);
         return 1;
     }

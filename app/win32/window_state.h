@@ -1,15 +1,12 @@
-// The main window's record and the frame clock, shared by the renderer and
-// the Win32 host.
+// The Win32 host's record of its one window.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 
+#include "frame.h"
 #include "frame_clock.h"
-
-// Window class name and first title; the frame-rate readout starts with it.
-constexpr char kProgramTitle[] = " Ringvoyage";
 
 struct WindowState {
     HGLRC glContext;       // GL context, from WM_CREATE to WM_DESTROY
@@ -21,6 +18,7 @@ struct WindowState {
     int32_t clientHeight;  // client height from the last WM_SIZE
     int32_t clientWidth;   // client width from the last WM_SIZE
     int32_t fullscreen;    // 1 while borderless fullscreen, else 0
+    uint8_t titleless;     // 1: the readout stays out of the title (the screen saver)
 };
 
 // Module instance, zero at program start, program lifetime.

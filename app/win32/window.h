@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-constexpr int kPageAddressSize = 222;  // buffer for a web page's address
-extern const char kHomePageQuery[];
-extern const char kDonatePageQuery[];
+#include "frame.h"
+#include "pages.h"
+#include "tile_image.h"
 
 LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -17,6 +17,15 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 void attachGlContext(HWND window, bool withMenu);
 // Releases and deletes the GL context and ends the message loop.
 void releaseGlContext();
+// Scene setup with the tile bitmap of this module for the stored client
+// size; false without a current GL context, when nothing could be drawn.
+bool startWindowScene();
+// The pixels of a 24-bit DIB section as the tile; empty (no pixels) for any
+// other bitmap or none.
+TileImage tileFromBitmap(HBITMAP bitmap);
+// The readout into the title (unless titleless) and, at the journey's end,
+// the close request.
+void applyFrameReport(const FrameReport& report);
 // Stores the client size of a WM_SIZE and sets the viewport.
 void storeClientSize(LPARAM lParam);
 // One animation frame once the loop runs; validates the window either way.
@@ -33,8 +42,6 @@ void setWindowIcons(HWND window, HINSTANCE instance);
 void setupPixelFormat(HDC deviceContext);
 // 1 when wglSwapIntervalEXT exists (and was called), else 0.
 int32_t setSwapInterval(int32_t interval);
-// Viewport over the whole client area; a zero height counts as 1.
-void resizeViewport(int32_t width, int32_t height);
 // Menu bar with the one pop-up "?" of all commands.
 void buildMenu(HWND window);
 // printf to the debugger output, cut at 1023 characters.

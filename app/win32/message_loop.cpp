@@ -2,27 +2,23 @@
 // whenever nothing else waits, and rests while there is nothing to draw into.
 #include "message_loop.h"
 
-#include "frame.h"
-#include "tunnel_state.h"
+#include "host_rules.h"
 #include "window_state.h"
 
 namespace {
 
-// Whether the window has client area to draw into: neither 0 wide nor 0
-// high (minimising delivers a 0 x 0 size).
+// Whether the window has client area to draw into.
 bool hasPictureArea() {
-    return windowState.clientWidth > 0 && windowState.clientHeight > 0;
+    return ::hasPictureArea(windowState.clientWidth, windowState.clientHeight);
 }
 
 // Frames no one can see would only burn the CPU: wait for the next message
-// instead, and let the readout count afresh from the first frame after the
-// rest. A fly-out after Esc cannot be seen either, so the journey ends now.
+// instead. A fly-out after Esc cannot be seen either, so the journey ends now.
 void restWithoutPicture() {
-    if (tunnel.quitRequested != 0) {
+    if (restEndsJourney()) {
         PostMessageA(windowState.mainWindow, WM_CLOSE, 0, 0);
         return;
     }
-    restartFrameRate();
     WaitMessage();
 }
 
