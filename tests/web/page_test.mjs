@@ -1,5 +1,6 @@
 // The web page in Debian's headless Chromium, through puppeteer-core: it
-// draws a lit, moving tunnel with the readout in the title, + and - change
+// draws a lit tunnel with the readout in the title, F11 and the button toggle
+// fullscreen, + and - change
 // the speed, Esc reaches the end screen and "fly again" flies again, a
 // browser without WebGL gets a notice, the page keeps its size budget, and
 // nothing is logged as an error. With a frame_shot program, a still frame is
@@ -118,11 +119,29 @@ async function journeyChecks(browser, address) {
   const title = await waitTitle(page, /^\s*Ringvoyage 1\.03 - [0-9.e+]+ FPS$/, 30000);
   check(true, `readout in the title: "${title}"`);
   const first = await grab(page);
-  check(first.width === 640 && first.height === 480,
-        `canvas follows the page size and pixel ratio: ${first.width} x ${first.height}`);
+  await page.setViewport({width: 300, height: 200, deviceScaleFactor: 1});
+  await page.waitForFunction(() => document.getElementById("canvas").width === 300,
+                             {timeout: 10000}).catch(() => {});
+  const resized = await grab(page);
+  check(first.width === 640 && first.height === 480 && resized.width === 300 &&
+            resized.height === 200,
+        `canvas follows the page size and pixel ratio: 320 x 240 at 2 gives ` +
+            `${first.width} x ${first.height}, 300 x 200 at 1 gives ${resized.width} x ${resized.height}`);
   const {lit, brightest} = light(first);
   check(lit > 0.5 && brightest > 120,
         `a lit tunnel: ${(lit * 100).toFixed(0)}% of pixels lit, brightest ${brightest}`);
+
+  const fullscreenIs = (on) => page.waitForFunction((v) => !!document.fullscreenElement === v,
+                                                    {timeout: 10000}, on);
+  await page.keyboard.press("F11");
+  await fullscreenIs(true);
+  await page.keyboard.press("F11");
+  await fullscreenIs(false);
+  await page.click("#fullscreen");
+  await fullscreenIs(true);
+  await page.click("#fullscreen");
+  await fullscreenIs(false);
+  check(true, "F11 and the button toggle fullscreen, on and off");
 
   // From the slowest speed to a fast one: the picture must change far faster.
   await page.focus("canvas").catch(() => {});
