@@ -14,7 +14,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 libgl1 libgl1-mesa-dri
   xvfb xdotool x11-utils imagemagick
-  libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev
+  libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev openbox
   emscripten nodejs chromium
 )
 I386_PACKAGES=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386)

@@ -8,6 +8,8 @@
 # to build/run-shot.png and closes the program.
 #
 # Usage: scripts/run.sh [seconds]    (or RINGVOYAGE_RUN_SECONDS; default 8)
+#        scripts/run.sh --native [seconds]: the native Linux program instead
+#        (scripts/run-native.sh)
 # RINGVOYAGE_NO_32BIT=1 runs the x86_64 program on any host.
 #
 # scripts/run.sh --web builds the web page and serves it on 127.0.0.1, on a
@@ -15,6 +17,11 @@
 # without one, headless Chromium takes a screenshot (build/web-shot.png) and
 # the script ends.
 set -euo pipefail
+
+if [ "${1:-}" = --native ]; then
+    shift
+    exec "$(dirname "${BASH_SOURCE[0]}")/run-native.sh" "$@"
+fi
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"

@@ -14,10 +14,9 @@ rounds="${1:-2}"
 seconds="${RINGVOYAGE_MEASURE_SECONDS:-10}"
 
 scripts/build-web.sh >/dev/null
-cmake --preset bench >/dev/null
-cmake --build --preset bench -j2 --target ringvoyage >/dev/null
-native="$repo/build/bench/app/sdl/ringvoyage"
-[ -x "$native" ] || native="$repo/build/bench/app/ringvoyage"
+cmake --preset release >/dev/null
+cmake --build --preset release -j2 --target ringvoyage >/dev/null
+native="$repo/build/release/app/sdl/ringvoyage"
 
 xvfb_pid=""
 program_pid=""

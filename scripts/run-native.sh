@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Builds the native Linux program (build/release/app/sdl/ringvoyage) and runs
+# it; `scripts/run.sh --native` comes here.
+#
+# With a reachable X display (DISPLAY) the program simply runs in the
+# foreground until it is closed. Without one it runs on the virtual display
+# for a few seconds, prints the frame-rate readouts of its title, saves a
+# screenshot to build/run-shot-native.png and ends the journey with Esc.
+#
+# Usage: scripts/run.sh --native [seconds]  (or RINGVOYAGE_RUN_SECONDS; default 8)
+set -euo pipefail
+
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$repo"
+
+seconds="${1:-${RINGVOYAGE_RUN_SECONDS:-8}}"
+if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ] || [ "$seconds" -gt 3600 ]; then
+    echo "usage: $0 --native [seconds 1..3600]" >&2
+    exit 1
+fi
+
+scripts/deps.sh
+cmake --preset release >/dev/null
+cmake --build --preset release -j2 --target ringvoyage
+program="$repo/build/release/app/sdl/ringvoyage"
+
+source "$repo/scripts/wine-env.sh"  # for the virtual display only
+if [ -n "${DISPLAY:-}" ] && ringvoyage_display_answers "$DISPLAY"; then
+    echo "Running on $DISPLAY; press Esc or close the window to end."
+    exec "$program"
+fi
+
+unset DISPLAY
+ringvoyage_start_xvfb || exit 1
+program_pid=""
+cleanup() {
+    xdotool keyup Escape >/dev/null 2>&1 || true
+    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+        kill "$program_pid" 2>/dev/null || true
+        wait "$program_pid" 2>/dev/null || true
+    fi
+    if [ -n "${RINGVOYAGE_XVFB_PID:-}" ]; then
+        kill "$RINGVOYAGE_XVFB_PID" 2>/dev/null || true
+    fi
+}
+trap cleanup EXIT
+
+"$program" </dev/null &
+program_pid=$!
+if ! window="$(ringvoyage_find_window "$program_pid" '^ Ringvoyage')"; then
+    wait "$program_pid" && code=0 || code=$?
+    echo "ringvoyage showed no window (exit code $code)" >&2
+    exit 1
+fi
+
+echo "Window $window on $DISPLAY; watching it for $seconds s"
+last=""
+for _ in $(seq 1 $((seconds * 4))); do
+    title="$(xdotool getwindowname "$window" 2>/dev/null || true)"
+    if [ -n "$title" ] && [ "$title" != "$last" ]; then
+        echo "  title: '$title'"
+        last="$title"
+    fi
+    sleep 0.25
+done
+
+shot="$repo/build/run-shot-native.png"
+import -window "$window" "$shot"
+
+# Esc ends the journey; the program ends by itself after the fly-out.
+xdotool windowfocus --sync "$window" >/dev/null 2>&1 || true
+xdotool key Escape
+code=""
+for _ in $(seq 1 300); do
+    if ! kill -0 "$program_pid" 2>/dev/null; then
+        wait "$program_pid" && code=0 || code=$?
+        break
+    fi
+    sleep 0.2
+done
+program_pid=""
+if [ -z "$code" ]; then
+    echo "ringvoyage did not end 60 s after Esc" >&2
+    exit 1
+fi
+echo "ringvoyage exited with code $code"
+echo "Screenshot: $shot"
+[ "$code" -eq 0 ]

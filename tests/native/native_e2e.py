@@ -1,0 +1,223 @@
+#!/usr/bin/env python3
+"""End-to-end checks of the native program `ringvoyage` on an X display
+(Xvfb), driven by XTEST keys through xdotool.
+
+  window: a lit tunnel, the readout in the title, "-" slows the picture,
+          F11 covers the screen and comes back, minimised it uses almost no
+          CPU, Esc ends it with 0.
+  options: --homepage and --donate hand the pages' addresses to the browser
+          (xdg-open); no display gives exit 1, a bad argument exit 2, each
+          with one line.
+"""
+
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+
+READOUT = re.compile(r"^ Ringvoyage 1\.03 - [0-9.e+]+ FPS$")
+KEYS = ["Escape", "minus", "plus", "F11"]
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+    print("ok: " + message, flush=True)
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool"] + list(args), stdout=subprocess.PIPE, text=True,
+                          timeout=30, check=True).stdout.rstrip("\n")
+
+
+def wait_for(description, predicate, timeout):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure("timed out after %g s waiting for %s" % (timeout, description))
+        time.sleep(0.2)
+
+
+def shot(window):
+    """The window's pixels as RGB bytes, through ImageMagick's PPM."""
+    data = subprocess.run(["import", "-window", window, "-depth", "8", "ppm:-"],
+                          stdout=subprocess.PIPE, timeout=30, check=True).stdout
+    header = data.split(b"\n", 3)
+    return header[3]
+
+
+def mean(pixels):
+    return sum(pixels[::97]) / len(pixels[::97])
+
+
+def change(a, b):
+    n = min(len(a), len(b))
+    return sum(abs(x - y) for x, y in zip(a[:n:97], b[:n:97])) / len(a[:n:97])
+
+
+def motion(window):
+    """Mean change of the picture over half a second."""
+    first = shot(window)
+    time.sleep(0.5)
+    return change(first, shot(window))
+
+
+def cpu_seconds(pid):
+    with open("/proc/%d/stat" % pid) as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def size(window):
+    out = xdotool("getwindowgeometry", "--shell", window)
+    values = dict(line.split("=") for line in out.splitlines())
+    return int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def press(window, *keys):
+    xdotool("windowfocus", "--sync", window)
+    xdotool("key", "--delay", "20", *keys)
+
+
+def has_window_manager():
+    """True when the root names a check window that still exists (a killed
+    manager leaves the property behind)."""
+    out = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], stdout=subprocess.PIPE,
+                         text=True, timeout=30).stdout
+    match = re.search(r"window id # (0x[0-9a-f]+)", out)
+    return match is not None and subprocess.run(
+        ["xprop", "-id", match.group(1), "_NET_WM_NAME"], stdout=subprocess.DEVNULL,
+        stderr=subprocess.DEVNULL, timeout=30).returncode == 0
+
+
+def start_window_manager():
+    """A desktop has a window manager, which fullscreen and minimising need;
+    a bare virtual display gets openbox for the run."""
+    if has_window_manager():
+        return None
+    manager = subprocess.Popen(["openbox"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.PIPE, text=True)
+    try:
+        wait_for("openbox", lambda: has_window_manager() or manager.poll() is not None, 20)
+    finally:
+        if manager.poll() is not None:
+            raise Failure("openbox ended at once: %s" % manager.stderr.read().strip())
+    return manager
+
+
+def window_scenario(program):
+    manager = start_window_manager()
+    process = subprocess.Popen([program], stdin=subprocess.DEVNULL)
+    try:
+        window = wait_for("the window", lambda: subprocess.run(
+            ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(process.pid),
+             "--name", "^ Ringvoyage"], stdout=subprocess.PIPE, text=True).stdout.split(), 60)[0]
+        wait_for("an 800 x 600 window", lambda: size(window) == (800, 600), 10)
+        def lit():
+            picture = shot(window)
+            black = picture[::97].count(0) / len(picture[::97])
+            return (mean(picture), black) if mean(picture) > 60 and black < 0.2 else None
+        brightness, black = wait_for("a lit tunnel", lit, 10)
+        check(True, "a lit tunnel (mean %.0f, %.0f%% black)" % (brightness, 100 * black))
+        title = wait_for("a readout", lambda: (lambda t: t if READOUT.match(t) else None)(
+            xdotool("getwindowname", window)), 10)
+        check(True, "readout '%s'" % title)
+
+        fast = motion(window)
+        press(window, *(["minus"] * 45))
+        slow = motion(window)
+        check(fast > 4 * slow and fast > 2, "'-' slows the picture (change %.1f, then %.1f)"
+              % (fast, slow))
+
+        screen = tuple(int(v) for v in xdotool("getdisplaygeometry").split())
+        press(window, "F11")
+        wait_for("fullscreen", lambda: size(window) == screen, 10)
+        check(True, "F11 covers the %d x %d screen" % screen)
+        press(window, "F11")
+        wait_for("the window back", lambda: size(window) == (800, 600), 10)
+        check(True, "F11 again gives the 800 x 600 window back")
+
+        xdotool("windowminimize", "--sync", window)
+        time.sleep(1)
+        before = cpu_seconds(process.pid)
+        time.sleep(4)
+        used = (cpu_seconds(process.pid) - before) / 4
+        check(used < 0.02, "minimised, it uses %.1f%% of a core" % (100 * used))
+        rested = xdotool("getwindowname", window)
+        xdotool("windowactivate", "--sync", window)
+        wait_for("a fresh readout", lambda: (lambda t: t != rested and READOUT.match(t))(
+            xdotool("getwindowname", window)), 10)
+        check(True, "restored, it draws again: '%s'" % xdotool("getwindowname", window))
+
+        # At the slowest speed the fly-out would take minutes: "+" speeds it up.
+        press(window, *(["plus"] * 30))
+        press(window, "Escape")
+        code = process.wait(timeout=60)
+        check(code == 0, "'+' then Esc end it with exit code %d" % code)
+    finally:
+        subprocess.run(["xdotool", "keyup"] + KEYS, stderr=subprocess.DEVNULL)
+        for started in (process, manager):
+            if started is not None and started.poll() is None:
+                started.terminate()
+                try:
+                    started.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    started.kill()
+                    started.wait()
+
+
+def pages(program):
+    """The address each option hands to xdg-open, which stands in for the
+    user's browser here."""
+    with tempfile.TemporaryDirectory() as bin_dir:
+        log = os.path.join(bin_dir, "opened")
+        with open(os.path.join(bin_dir, "xdg-open"), "w") as opener:
+            opener.write('#!/bin/sh\necho "$1" >> %s\n' % log)
+        os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
+        env = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"])
+        for option, query in [("--homepage", "?page=Windows/Tools/Ringvoyage/1"),
+                              ("--donate", "?seite=PayPal&Program=Ringvoyage")]:
+            address = "https://ringvoyage.example/" + query
+            result = subprocess.run([program, option], env=env, stdout=subprocess.PIPE,
+                                    text=True, timeout=30)
+            opened = wait_for("xdg-open", lambda: os.path.exists(log) and open(log).read(), 10)
+            os.remove(log)
+            check(result.returncode == 0 and opened == address + "\n",
+                  "%s opens %s" % (option, opened.strip()))
+
+
+def options_scenario(program):
+    pages(program)
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    for args, environment, expected, what in [
+            ([program], env, 1, "no display"),
+            ([program, "--frobnicate"], None, 2, "a bad argument")]:
+        result = subprocess.run(args, env=environment, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, text=True, timeout=30)
+        lines = result.stderr.strip().splitlines()
+        check(result.returncode == expected and len(lines) == 1 and
+              lines[0].startswith("ringvoyage: "),
+              "%s: exit %d, stderr %r" % (what, result.returncode, result.stderr))
+
+
+def main():
+    scenario, program = sys.argv[1], sys.argv[2]
+    try:
+        {"window": window_scenario, "options": options_scenario}[scenario](program)
+    except (Failure, subprocess.SubprocessError) as error:
+        print("FAILED: %s" % error, flush=True)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
