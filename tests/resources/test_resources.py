@@ -18,7 +18,7 @@ ICO_PATH = os.path.join(RESOURCES, "main.ico")
 RC_PATH = os.path.join(RESOURCES, "ringvoyage.rc")
 
 GERMAN = 1031
-RT_ICON, RT_BITMAP, RT_ACCELERATOR, RT_GROUP_ICON, RT_VERSION = 3, 2, 9, 14, 16
+RT_ICON, RT_BITMAP, RT_ACCELERATOR, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 2, 9, 14, 16, 24
 
 
 def read(path):
@@ -399,9 +399,10 @@ class ResourceScriptTest(unittest.TestCase):
         self.assertEqual(len(icons), 1)
         self.assertEqual(set(self.entries), {(RT_BITMAP, 104), (RT_GROUP_ICON, 128),
                                              (RT_ACCELERATOR, 103), (RT_VERSION, 1),
-                                             icons[0]})
+                                             (RT_MANIFEST, 1), icons[0]})
         for key, (language, _) in self.entries.items():
-            self.assertEqual(language, GERMAN, key)
+            # The manifest is language-neutral, as Windows looks it up.
+            self.assertEqual(language, 0 if key[0] == RT_MANIFEST else GERMAN, key)
 
     def test_bitmap_is_the_tile_without_file_header(self):
         self.assertEqual(self.entry(RT_BITMAP, 104), read(BMP_PATH)[14:])
