@@ -72,7 +72,7 @@ def check_installed_program_draws(options):
     try:
         program.find_window()
         program.wait_readout()
-        e2e.check_tunnel_picture(program.screenshot("installed.png"), "the installed program")
+        e2e.wait_for_tunnel(lambda: program.screenshot("installed.png"), "the installed program")
     finally:
         program.cleanup()
 
