@@ -159,30 +159,14 @@ if ! window="$(ringvoyage_find_window "$program_pid" '^ Ringvoyage')"; then
 fi
 
 echo "Window $window on $DISPLAY; watching it for $seconds s"
-last=""
-for _ in $(seq 1 $((seconds * 4))); do
-    title="$(xdotool getwindowname "$window" 2>/dev/null || true)"
-    if [ -n "$title" ] && [ "$title" != "$last" ]; then
-        echo "  title: '$title'"
-        last="$title"
-    fi
-    sleep 0.25
-done
+ringvoyage_watch_titles "$window" "$seconds"
 
 shot="$repo/build/run-shot.png"
 import -window "$window" "$shot"
 
 # Esc ends the journey; the program then closes by itself.
-xdotool windowfocus --sync "$window" >/dev/null 2>&1 || true
-xdotool key Escape
-code=""
-for _ in $(seq 1 300); do
-    if ! kill -0 "$program_pid" 2>/dev/null; then
-        wait "$program_pid" && code=0 || code=$?
-        break
-    fi
-    sleep 0.2
-done
+ringvoyage_escape_and_wait "$window" "$program_pid" || true
+code="$RINGVOYAGE_EXIT_CODE"
 if [ -z "$code" ]; then
     echo "No exit 60 s after Esc; sending WM_CLOSE" >&2
     ringvoyage_wine "$send_command" close >/dev/null 2>&1 </dev/null || true
