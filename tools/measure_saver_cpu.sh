@@ -1,73 +1,33 @@
 #!/usr/bin/env bash
-# Measures the CPU the native program uses on the virtual display, in cores
-# over a fixed time, at 800x600: as a screen-saver mode in another program's
-# window (frames capped at the display's rate) and in its own window (frames
-# as fast as they come). Prints both, with the frame rates the --fps readouts
-# gave. A measurement, not a test: nothing is asserted.
+# CPU of the screen saver's full-screen run (/s) under Wine on the virtual
+# display: the saver's process and the Wine server, in cores over 10 s, and
+# the frames it swapped per second (counted from Wine's +wgl trace).
 #
-# Usage: tools/measure_saver_cpu.sh [ringvoyage [foreign_window]]
-#        RINGVOYAGE_MEASURE_SECONDS (default 10) sets the sampling time.
-# By default the optimised program of the deb preset and the test helper of
-# the native build.
+# Usage: tools/measure_saver_cpu.sh [Ringvoyage.scr ...]   (default: the x86_64 build's)
 set -euo pipefail
-
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-program="${1:-$repo/build/deb/app/sdl/ringvoyage}"
-helper="${2:-$repo/build/native/tests/linux/foreign_window}"
-seconds="${RINGVOYAGE_MEASURE_SECONDS:-10}"
-for file in "$program" "$helper"; do
-    [ -x "$file" ] || { echo "missing $file: build the deb and native presets first" >&2; exit 1; }
-done
-if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 2 ]; then
-    echo "RINGVOYAGE_MEASURE_SECONDS must be a whole number of at least 2" >&2
-    exit 1
-fi
-
+export RINGVOYAGE_WINE_ARCH=win64
 source "$repo/scripts/wine-env.sh"
-ringvoyage_start_xvfb
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    [ -z "$RINGVOYAGE_XVFB_PID" ] || kill "$RINGVOYAGE_XVFB_PID" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+ringvoyage_wine_setup >/dev/null
+[ "$#" -gt 0 ] || set -- "$repo/build/mingw64/app/Ringvoyage.scr"
 
-# User plus system time of pid $1 in clock ticks.
-ticks() {
-    awk '{ print $14 + $15 }' "/proc/$1/stat"
-}
-
-# Runs the program with the given arguments, lets it settle, then prints the
-# cores it used over the sampling time and the median readout.
-measure() {
-    local name="$1"
-    shift
-    "$program" "$@" --fps >"$work/$name.out" 2>"$work/$name.err" &
-    local pid=$!
-    pids+=("$pid")
-    sleep 3
-    local before after
-    before="$(ticks "$pid")"
-    : >"$work/$name.out"
-    sleep "$seconds"
-    after="$(ticks "$pid")"
-    kill "$pid"
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+server="$(pgrep -n -f "$WINESERVER") " || { echo "no wineserver runs" >&2; exit 1; }
+for scr in "$@"; do
+    trace="$(mktemp)"
+    WINEDEBUG=-all,+wgl "$RINGVOYAGE_WINE_LOADER" "$scr" /s </dev/null >"$trace" 2>&1 &
+    pid=$!
+    sleep 4  # past the start-up
+    t0=$(ticks "$pid") s0=$(ticks $server) f0=$(grep -c SwapBuffers "$trace" || true)
+    sleep 10
+    t1=$(ticks "$pid") s1=$(ticks $server) f1=$(grep -c SwapBuffers "$trace" || true)
+    hz=$(getconf CLK_TCK)
+    awk -v p=$((t1 - t0)) -v s=$((s1 - s0)) -v f=$((f1 - f0)) -v hz="$hz" -v scr="$scr" \
+        'BEGIN { printf "%s /s: process %.2f cores, wineserver %.2f cores, %.1f frames/s\n",
+                 scr, p / hz / 10, s / hz / 10, f / 10 }'
+    xdotool key space >/dev/null 2>&1 || true
+    sleep 1
+    kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
-    local rate
-    rate="$(sed -nE 's/.* - ([0-9.e+]+) FPS$/\1/p' "$work/$name.out" | sort -g |
-        awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)]; else print "none" }')"
-    awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v s="$seconds" -v n="$name" -v r="$rate" \
-        'BEGIN { printf "%-34s %.2f cores over %d s, median %s FPS\n", n, t / hz / s, s, r }'
-}
-
-coproc HELPER { exec "$helper" 800 600; }
-pids+=("$HELPER_PID")
-read -r window <&"${HELPER[0]}"
-echo "display $DISPLAY, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
-measure "capped: --window-id (saver mode)" --window-id "$window"
-measure "uncapped: --window (own window)" --window
+    rm -f "$trace"
+done
