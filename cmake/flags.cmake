@@ -2,9 +2,10 @@
 
 # Strict IEEE arithmetic with SSE2 doubles everywhere, so that the native and
 # the i686 builds round identically (x87 would keep extra precision, FMA
-# contraction would skip roundings).
+# contraction would skip roundings). WebAssembly has IEEE floats and doubles
+# only, although Emscripten calls its processor "x86".
 set(RINGVOYAGE_FP_FLAGS -ffp-contract=off)
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "i686|i386|x86$")
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "i686|i386|x86$" AND NOT EMSCRIPTEN)
   list(APPEND RINGVOYAGE_FP_FLAGS -msse2 -mfpmath=sse)
 endif()
 

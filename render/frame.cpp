@@ -6,6 +6,7 @@
 #include "build.h"
 #include "frame_clock.h"
 #include "gl_headers.h"
+#include "gl_variant.h"
 #include "journey.h"
 #include "scene.h"
 #include "tunnel_state.h"
@@ -46,7 +47,7 @@ void drawStrip(int32_t nearRing, int32_t step) {
     const int32_t farRing = nearRing + 1;
     const float nearGrey = shade(tunnel.ringDepth[nearRing]);
     const float farGrey = shade(tunnel.ringDepth[farRing]);
-    glBegin(GL_QUAD_STRIP);
+    glBegin(kRingStripMode);
     for (int32_t k = 0; k < kRingVertices; k += step) {
         const ScreenVertex& a = tunnel.screenVertices[nearRing][k];
         const ScreenVertex& b = tunnel.screenVertices[farRing][k];

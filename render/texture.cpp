@@ -3,6 +3,7 @@
 #include <cassert>
 
 #include "gl_headers.h"
+#include "gl_variant.h"
 
 Texture tunnelTexture;
 
@@ -56,16 +57,9 @@ void Texture::bind() {
 }
 
 bool Texture::load(const TileImage& tile) {
-    const bool usable = tile.bgr != nullptr && tile.width > 0 && tile.height > 0;
     create("mmm");
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);  // rows padded to 4 bytes, as in a DIB
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    width = usable ? tile.width : 0;
-    height = usable ? tile.height : 0;
-    if (usable) {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_BGR_EXT, GL_UNSIGNED_BYTE, tile.bgr);
-    }
-    return usable;
+    const bool loaded = uploadTileMipmaps(tile);
+    width = loaded ? tile.width : 0;
+    height = loaded ? tile.height : 0;
+    return loaded;
 }

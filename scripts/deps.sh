@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs, idempotently, every package the builds and the tests need on
 # Debian. The 32-bit Wine packages are installed only where this host runs
-# 32-bit code (scripts/host.sh); the x86_64 Windows build's are always.
+# 32-bit code (scripts/host.sh); the x86_64 Windows build's are always. Then
+# the browser tests' npm packages, exactly as package-lock.json locks them.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/host.sh"
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$repo/scripts/host.sh"
 
 PACKAGES=(
   cmake make g++ git python3 clang-format
@@ -13,6 +15,7 @@ PACKAGES=(
   wine wine64 libgl1 libgl1-mesa-dri nsis
   xvfb xdotool x11-utils imagemagick
   libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev openbox
+  emscripten nodejs chromium
 )
 I386_PACKAGES=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386)
 
@@ -31,14 +34,27 @@ for pkg in "${wanted[@]}"; do
     missing+=("$pkg")
   fi
 done
-
-if [ "${#missing[@]}" -eq 0 ]; then
-  exit 0
+# Debian packs npm apart from nodejs; other builds of nodejs bring their own.
+if ! command -v npm >/dev/null 2>&1; then
+  missing+=(npm)
 fi
 
-echo "deps: installing ${missing[*]}" >&2
-if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  as_root dpkg --add-architecture i386
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "deps: installing ${missing[*]}" >&2
+  if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+  fi
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-as_root apt-get update -qq
-as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# npm ci starts node_modules afresh, so it runs only when the lock file has
+# changed since the last install.
+web_tests="$repo/tests/web"
+stamp="$web_tests/node_modules/.package-lock.sha256"
+locked="$(sha256sum "$web_tests/package-lock.json" | cut -d' ' -f1)"
+if [ "$(cat "$stamp" 2>/dev/null || true)" != "$locked" ]; then
+  echo "deps: npm ci in tests/web" >&2
+  (cd "$web_tests" && npm ci --no-audit --no-fund --loglevel=error)
+  echo "$locked" >"$stamp"
+fi

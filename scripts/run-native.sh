@@ -30,6 +30,9 @@ if [ -n "${DISPLAY:-}" ] && ringvoyage_display_answers "$DISPLAY"; then
     exec "$program"
 fi
 
+if [ -n "${DISPLAY:-}" ]; then
+    echo "DISPLAY $DISPLAY does not answer; using a virtual display" >&2
+fi
 unset DISPLAY
 ringvoyage_start_xvfb || exit 1
 program_pid=""
@@ -54,30 +57,14 @@ if ! window="$(ringvoyage_find_window "$program_pid" '^ Ringvoyage')"; then
 fi
 
 echo "Window $window on $DISPLAY; watching it for $seconds s"
-last=""
-for _ in $(seq 1 $((seconds * 4))); do
-    title="$(xdotool getwindowname "$window" 2>/dev/null || true)"
-    if [ -n "$title" ] && [ "$title" != "$last" ]; then
-        echo "  title: '$title'"
-        last="$title"
-    fi
-    sleep 0.25
-done
+ringvoyage_watch_titles "$window" "$seconds"
 
 shot="$repo/build/run-shot-native.png"
 import -window "$window" "$shot"
 
 # Esc ends the journey; the program ends by itself after the fly-out.
-xdotool windowfocus --sync "$window" >/dev/null 2>&1 || true
-xdotool key Escape
-code=""
-for _ in $(seq 1 300); do
-    if ! kill -0 "$program_pid" 2>/dev/null; then
-        wait "$program_pid" && code=0 || code=$?
-        break
-    fi
-    sleep 0.2
-done
+ringvoyage_escape_and_wait "$window" "$program_pid" || true
+code="$RINGVOYAGE_EXIT_CODE"
 program_pid=""
 if [ -z "$code" ]; then
     echo "ringvoyage did not end 60 s after Esc" >&2

@@ -11,6 +11,11 @@
 #        scripts/run.sh --native [seconds]: the native Linux program instead
 #        (scripts/run-native.sh)
 # RINGVOYAGE_NO_32BIT=1 runs the x86_64 program on any host.
+#
+# scripts/run.sh --web builds the web page and serves it on 127.0.0.1, on a
+# free port, printing the address. With a display it serves until Ctrl-C;
+# without one, headless Chromium takes a screenshot (build/web-shot.png) and
+# the script ends.
 set -euo pipefail
 
 if [ "${1:-}" = --native ]; then
@@ -21,6 +26,61 @@ fi
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
 source scripts/host.sh
+
+run_web() {
+    scripts/build-web.sh
+    # Globals: the exit trap reads them after this function has returned.
+    server_pid=""
+    profile="$(mktemp -d)"
+    # shellcheck disable=SC2317  # called by the trap
+    stop_server() {
+        if [ -n "$server_pid" ]; then
+            kill "$server_pid" 2>/dev/null || true
+            wait "$server_pid" 2>/dev/null || true
+        fi
+        rm -rf "$profile"
+    }
+    trap stop_server EXIT
+    # Port 0: the system picks a free one, which the server then reports.
+    python3 -u -m http.server 0 --bind 127.0.0.1 --directory "$repo/build/web" \
+        >"$profile/server.log" 2>&1 &
+    server_pid=$!
+    local port=""
+    for _ in $(seq 1 100); do
+        port="$(sed -nE 's/.* port ([0-9]+) .*/\1/p' "$profile/server.log" | head -n 1)"
+        [ -n "$port" ] && break
+        sleep 0.1
+    done
+    if [ -z "$port" ]; then
+        echo "the web server did not start:" >&2
+        cat "$profile/server.log" >&2
+        return 1
+    fi
+    local address="http://127.0.0.1:$port/"
+    echo "Ringvoyage in the browser: $address"
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+        echo "Open the address in a browser; Ctrl-C stops the server."
+        wait "$server_pid"
+        return 0
+    fi
+    local shot="$repo/build/web-shot.png"
+    rm -f "$shot"
+    chromium --headless=new --no-sandbox --use-angle=swiftshader --enable-unsafe-swiftshader \
+        --disable-background-networking --disable-component-update --disable-sync \
+        --no-first-run --user-data-dir="$profile/chromium" --window-size=800,600 \
+        --virtual-time-budget=4000 --screenshot="$shot" "$address" >/dev/null 2>&1 || true
+    if [ ! -s "$shot" ]; then
+        echo "headless Chromium took no screenshot" >&2
+        return 1
+    fi
+    echo "Screenshot: $shot ($(identify -format '%w x %h' "$shot"), mean brightness" \
+        "$(convert "$shot" -colorspace Gray -format '%[fx:round(100*mean)]' info:)%)"
+}
+
+if [ "${1:-}" = --web ]; then
+    run_web
+    exit 0
+fi
 
 seconds="${1:-${RINGVOYAGE_RUN_SECONDS:-8}}"
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ] || [ "$seconds" -gt 3600 ]; then
@@ -99,30 +159,14 @@ if ! window="$(ringvoyage_find_window "$program_pid" '^ Ringvoyage')"; then
 fi
 
 echo "Window $window on $DISPLAY; watching it for $seconds s"
-last=""
-for _ in $(seq 1 $((seconds * 4))); do
-    title="$(xdotool getwindowname "$window" 2>/dev/null || true)"
-    if [ -n "$title" ] && [ "$title" != "$last" ]; then
-        echo "  title: '$title'"
-        last="$title"
-    fi
-    sleep 0.25
-done
+ringvoyage_watch_titles "$window" "$seconds"
 
 shot="$repo/build/run-shot.png"
 import -window "$window" "$shot"
 
 # Esc ends the journey; the program then closes by itself.
-xdotool windowfocus --sync "$window" >/dev/null 2>&1 || true
-xdotool key Escape
-code=""
-for _ in $(seq 1 300); do
-    if ! kill -0 "$program_pid" 2>/dev/null; then
-        wait "$program_pid" && code=0 || code=$?
-        break
-    fi
-    sleep 0.2
-done
+ringvoyage_escape_and_wait "$window" "$program_pid" || true
+code="$RINGVOYAGE_EXIT_CODE"
 if [ -z "$code" ]; then
     echo "No exit 60 s after Esc; sending WM_CLOSE" >&2
     ringvoyage_wine "$send_command" close >/dev/null 2>&1 </dev/null || true

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test this host can run: installs what is missing, then
-# configures, builds and tests the native build (ASan/UBSan), the x86_64
+# configures, builds and tests the native build (ASan/UBSan), the web page
+# (WebAssembly, in headless Chromium), the x86_64
 # Windows build (under 64-bit Wine on Xvfb) and the i686 Windows build (under
 # 32-bit Wine where this host runs 32-bit code; elsewhere it is built and
 # checked statically, and the summary names the tests that were not run).
@@ -91,6 +92,13 @@ step "dependencies" scripts/deps.sh || finish_tests
 
 if configure_and_build native; then
     step "test native" counted_ctest --preset native -j2 --timeout 300 || true
+fi
+
+# After the native build: the page's still frame is compared with its
+# frame_shot. Debian's emscripten finds its JavaScript modules only there.
+export NODE_PATH=/usr/share/nodejs
+if configure_and_build web; then
+    step "test web" counted_ctest --preset web --timeout 300 || true
 fi
 
 if configure_and_build mingw64 && step "wine setup win64" wine_setup win64; then

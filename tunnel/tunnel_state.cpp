@@ -16,3 +16,9 @@ void startJourney() {
     journey.carry = 0.0;
     initRingOutlines();
 }
+
+void startJourneyAgain() {
+    tunnel.quitRequested = 0;
+    tunnel.pulse = 0;
+    startJourney();
+}

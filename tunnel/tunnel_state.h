@@ -55,3 +55,7 @@ void resetTunnelState();
 
 // What scene setup does to the tunnel: speed 8000, travel 0, base circle built.
 void startJourney();
+
+// A new journey after one that has ended (or not): as at program start, with
+// the quit request and the pulsing cleared.
+void startJourneyAgain();

@@ -2,6 +2,7 @@
 // whenever nothing else waits, and rests while there is nothing to draw into.
 #include "message_loop.h"
 
+#include "frame_pacing.h"
 #include "host_rules.h"
 #include "window_state.h"
 
@@ -32,8 +33,9 @@ void startFrameClock() {
     frameClock.start = value.QuadPart;
 }
 
-// Dispatches whatever is waiting and otherwise asks for the next frame, or
-// rests while there is nothing to draw into.
+// Dispatches whatever is waiting and otherwise asks for the next frame (once
+// its time has come, where frames are paced), or rests while there is nothing
+// to draw into.
 WPARAM runMessageLoop(HACCEL accelerators) {
     MSG message = {};
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
@@ -44,7 +46,9 @@ WPARAM runMessageLoop(HACCEL accelerators) {
                 DispatchMessageA(&message);
             }
         } else if (hasPictureArea()) {
-            InvalidateRect(windowState.mainWindow, nullptr, FALSE);
+            if (awaitFrameSlot()) {
+                InvalidateRect(windowState.mainWindow, nullptr, FALSE);
+            }
         } else {
             restWithoutPicture();
         }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frame.h"
+#include "frame_pacing.h"
 #include "message_loop.h"
 #include "resource.h"
 #include "saver_options.h"
@@ -262,6 +263,7 @@ int runSaver(HINSTANCE instance, const SaverOptions& options) {
         DestroyWindow(window);
         return 1;
     }
+    startFramePacing();
     windowState.running = 1;
     const WPARAM exitCode = runMessageLoop(nullptr);
     windowState.running = 0;

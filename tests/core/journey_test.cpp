@@ -246,6 +246,36 @@ TEST(Journey, CrossingTheWrapStaysOnTheUnwrappedJourney) {
     EXPECT_GT(position(), 4 * 256.0) << "four rings past the wrap";
 }
 
+// The web page's "fly again": after Esc, pulsing rings and the fly-out, the
+// new journey draws the very frames of a fresh start.
+TEST(Journey, AgainAfterTheFlyOutIsAFreshStart) {
+    const std::vector<float> deltas = {0.0f, 0.016f, 0.5f, 0.033f, 1.25f};
+    std::vector<std::vector<uint32_t>> fresh;
+    freshJourney();
+    for (float delta : deltas) {
+        buildTunnel(advanceJourney(delta));
+        fresh.push_back(frameBits());
+    }
+    handleKey(32);
+    handleKey(43);
+    buildTunnel(advanceJourney(3.0f));
+    handleKey(27);
+    for (int frame = 0; frame < 1000 && tunnel.visibleRings > 0; ++frame) {
+        buildTunnel(advanceJourney(0.02f));
+    }
+    ASSERT_EQ(tunnel.visibleRings, 0) << "flown out";
+
+    startJourneyAgain();
+    EXPECT_EQ(tunnel.quitRequested, 0);
+    EXPECT_EQ(tunnel.pulse, 0);
+    EXPECT_EQ(tunnel.speed, 8000.0f);
+    for (size_t i = 0; i < deltas.size(); ++i) {
+        buildTunnel(advanceJourney(deltas[i]));
+        ASSERT_GT(tunnel.visibleRings, 1);
+        ASSERT_EQ(frameBits(), fresh[i]) << "frame " << i;
+    }
+}
+
 TEST(Journey, HugeOrBrokenStepsStaySafe) {
     freshJourney();
     buildTunnel(advanceJourney(0.016f));

@@ -144,9 +144,9 @@ def client_window_of(window):
 class Program:
     """One run of Ringvoyage.exe under Wine, with its top-level X window."""
 
-    def __init__(self, options, env=None, command=None):
+    def __init__(self, options, env=None, command=None, log_name="program.stderr"):
         self.options = options
-        self.stderr_path = os.path.join(options.workdir, "program.stderr")
+        self.stderr_path = os.path.join(options.workdir, log_name)
         self.stderr_file = open(self.stderr_path, "w")
         # Own session: Wine's helpers must not hold our output open, and the
         # whole group can be killed at the end.
@@ -251,6 +251,17 @@ class Program:
         before, begun = used(), time.monotonic()
         time.sleep(seconds)
         return (used() - before) / (time.monotonic() - begun)
+
+    def swap_rate(self, seconds=3):
+        """Buffer swaps per second, from Wine's +wgl trace on stderr."""
+
+        def swaps():
+            with open(self.stderr_path, errors="replace") as f:
+                return f.read().count("SwapBuffers")
+
+        before, begun = swaps(), time.monotonic()
+        time.sleep(seconds)
+        return (swaps() - before) / (time.monotonic() - begun)
 
     def wait_exit(self, timeout):
         try:
@@ -651,6 +662,13 @@ def check_input_ends_saver(options, what, *xdotool):
         saver.find_window()
         saver.focus()
         run(["xdotool"] + list(xdotool))
+        begun = time.monotonic()
+        wait_for("the saver's window to go", lambda: not run(
+            ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(saver.process.pid),
+             "--name", "^ Ringvoyage"], check_rc=False).split(), 15, interval=0.02)
+        gone = time.monotonic() - begun
+        # The frame pacing must not hold input back.
+        check(gone < 0.5, "%s takes the saver off the screen at once (%.2f s)" % (what, gone))
         code = saver.wait_exit(15)
         check(code == 0, "%s ends the saver with exit code 0 (%d)" % (what, code))
     finally:
@@ -736,7 +754,9 @@ def scenario_saver_preview(program):
         host.wait(timeout=30)
 
     host, handle, desktop = start_preview_host(options, 120)
-    preview = start_saver(options, "/p", handle)
+    # Wine's +wgl trace logs each swap, so the frames can be counted.
+    preview = Program(options, dict(os.environ, WINEDEBUG="-all,+wgl"),
+                      [options.wine_run, options.scr, "/p", handle], "preview.stderr")
     try:
         host_window = wait_for("the preview host's window", lambda: run(
             ["xdotool", "search", "--all", "--onlyvisible", "--name", "^Preview host$"],
@@ -748,6 +768,8 @@ def scenario_saver_preview(program):
             return Image(path)
 
         wait_for_tunnel(host_shot, "the preview")
+        rate = preview.swap_rate()
+        check(20 <= rate <= 75, "the preview draws at about the display's 60 Hz (%.1f/s)" % rate)
         check_input_ends_saver(options, "during a preview, /s runs and a key", "key", "a")
         program.send_command("size", 600, 450, window=handle)
         wait_for_tunnel(host_shot, "the preview grown with its host")

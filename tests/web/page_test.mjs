@@ -1,0 +1,242 @@
+// The web page in Debian's headless Chromium, through puppeteer-core: it
+// draws a lit tunnel with the readout in the title, F11 and the button toggle
+// fullscreen, + and - change
+// the speed, Esc reaches the end screen and "fly again" flies again, a
+// browser without WebGL gets a notice, the page keeps its size budget, and
+// nothing is logged as an error. With a frame_shot program, a still frame is
+// also compared with the native picture.
+//
+// Usage: node page_test.mjs PAGE_DIR [FRAME_SHOT]
+import { execFileSync } from "node:child_process";
+import { readFileSync, mkdtempSync, rmSync } from "node:fs";
+import { createServer } from "node:http";
+import { tmpdir } from "node:os";
+import { extname, join } from "node:path";
+import { gzipSync } from "node:zlib";
+import puppeteer from "puppeteer-core";
+
+const pageDir = process.argv[2];
+const frameShot = process.argv[3];
+const kBudget = 150 * 1024;  // gzipped bytes for the whole page
+const kTypes = {".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm"};
+const kFiles = ["index.html", "ringvoyage.js", "ringvoyage.wasm"];
+
+let failures = 0;
+function check(ok, what) {
+  console.log(`${ok ? "ok  " : "FAIL"} ${what}`);
+  if (!ok) failures++;
+}
+
+// The page folder on 127.0.0.1, on a port the system picks.
+function serve() {
+  const server = createServer((request, response) => {
+    const name = new URL(request.url, "http://x").pathname.slice(1) || "index.html";
+    if (!kFiles.includes(name)) {
+      response.writeHead(404).end();
+      return;
+    }
+    response.writeHead(200, {"Content-Type": kTypes[extname(name)]});
+    response.end(readFileSync(join(pageDir, name)));
+  });
+  return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
+}
+
+function launch(extra = []) {
+  return puppeteer.launch({
+    executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
+    headless: true,
+    protocolTimeout: 120000,
+    args: ["--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
+           "--disable-background-networking", "--disable-component-update", "--disable-sync",
+           "--no-first-run", ...extra],
+  });
+}
+
+// Errors the page logs or throws, and failed loads.
+function watchErrors(page) {
+  const errors = [];
+  page.on("console", (m) => { if (m.type() === "error") errors.push(m.text()); });
+  page.on("pageerror", (e) => errors.push(String(e)));
+  page.on("requestfailed", (r) => errors.push(`failed: ${r.url()}`));
+  page.on("response", (r) => { if (r.status() >= 400) errors.push(`${r.status()}: ${r.url()}`); });
+  return errors;
+}
+
+// The canvas right after a frame was drawn, as RGBA bytes, with the time.
+async function grab(page) {
+  const shot = await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => {
+    const canvas = document.getElementById("canvas");
+    const copy = document.createElement("canvas");
+    copy.width = canvas.width;
+    copy.height = canvas.height;
+    const context = copy.getContext("2d");
+    context.drawImage(canvas, 0, 0);
+    const bytes = context.getImageData(0, 0, copy.width, copy.height).data;
+    let text = "";
+    for (let i = 0; i < bytes.length; i += 0x8000) {
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    }
+    resolve({width: copy.width, height: copy.height, time: performance.now(), data: btoa(text)});
+  })));
+  return {...shot, data: Buffer.from(shot.data, "base64")};
+}
+
+// Share of pixels brighter than a dim grey, and the brightest channel.
+function light(shot) {
+  let lit = 0;
+  let brightest = 0;
+  for (let i = 0; i < shot.data.length; i += 4) {
+    const top = Math.max(shot.data[i], shot.data[i + 1], shot.data[i + 2]);
+    if (top > 24) lit++;
+    brightest = Math.max(brightest, top);
+  }
+  return {lit: lit / (shot.data.length / 4), brightest};
+}
+
+// Mean absolute change per channel, per second between the two grabs.
+function changePerSecond(a, b) {
+  let sum = 0;
+  for (let i = 0; i < a.data.length; i++) if (i % 4 !== 3) sum += Math.abs(a.data[i] - b.data[i]);
+  return sum / (a.data.length * 0.75) / ((b.time - a.time) / 1000);
+}
+
+async function waitTitle(page, pattern, ms) {
+  await page.waitForFunction((p) => new RegExp(p).test(document.title), {timeout: ms},
+                             pattern.source);
+  return page.title();
+}
+
+async function pressTimes(page, key, times) {
+  for (let i = 0; i < times; i++) await page.keyboard.press(key);
+}
+
+async function journeyChecks(browser, address) {
+  const page = await browser.newPage();
+  const errors = watchErrors(page);
+  await page.setViewport({width: 320, height: 240, deviceScaleFactor: 2});
+  await page.goto(address);
+
+  const title = await waitTitle(page, /^\s*Ringvoyage 1\.03 - [0-9.e+]+ FPS$/, 30000);
+  check(true, `readout in the title: "${title}"`);
+  const first = await grab(page);
+  await page.setViewport({width: 300, height: 200, deviceScaleFactor: 1});
+  await page.waitForFunction(() => document.getElementById("canvas").width === 300,
+                             {timeout: 10000}).catch(() => {});
+  const resized = await grab(page);
+  check(first.width === 640 && first.height === 480 && resized.width === 300 &&
+            resized.height === 200,
+        `canvas follows the page size and pixel ratio: 320 x 240 at 2 gives ` +
+            `${first.width} x ${first.height}, 300 x 200 at 1 gives ${resized.width} x ${resized.height}`);
+  const {lit, brightest} = light(first);
+  check(lit > 0.5 && brightest > 120,
+        `a lit tunnel: ${(lit * 100).toFixed(0)}% of pixels lit, brightest ${brightest}`);
+
+  const fullscreenIs = (on) => page.waitForFunction((v) => !!document.fullscreenElement === v,
+                                                    {timeout: 10000}, on);
+  await page.keyboard.press("F11");
+  await fullscreenIs(true);
+  await page.keyboard.press("F11");
+  await fullscreenIs(false);
+  await page.click("#fullscreen");
+  await fullscreenIs(true);
+  await page.click("#fullscreen");
+  await fullscreenIs(false);
+  check(true, "F11 and the button toggle fullscreen, on and off");
+
+  // From the slowest speed to a fast one: the picture must change far faster.
+  await page.focus("canvas").catch(() => {});
+  await pressTimes(page, "-", 25);
+  await new Promise((r) => setTimeout(r, 300));
+  const slow = changePerSecond(await grab(page), await grab(page));
+  await pressTimes(page, "NumpadAdd", 30);
+  await new Promise((r) => setTimeout(r, 300));
+  const fast = changePerSecond(await grab(page), await grab(page));
+  check(fast > 4 * slow + 1, `+ and - change the speed: picture change ${slow.toFixed(1)}/s at ` +
+                             `the slowest, ${fast.toFixed(1)}/s after +`);
+
+  await page.keyboard.press("Escape");
+  await page.waitForSelector("#end:not([hidden])", {visible: true, timeout: 60000});
+  const endTitle = await page.title();
+  check(/^\s*Ringvoyage$/.test(endTitle), `Esc flies out to the end screen, title "${endTitle}"`);
+
+  await page.click("#again");
+  await waitTitle(page, /FPS$/, 30000);
+  const again = light(await grab(page));
+  check(again.lit > 0.5 && (await page.$eval("#end", (e) => e.hidden)),
+        "fly again: the tunnel is back, with its readout");
+
+  check(errors.length === 0, `no console errors${errors.length ? ": " + errors.join(" | ") : ""}`);
+  await page.close();
+}
+
+async function noWebGlCheck(address) {
+  const browser = await launch(["--disable-webgl", "--disable-3d-apis"]);
+  try {
+    const page = await browser.newPage();
+    await page.goto(address);
+    await page.waitForSelector("#notice:not([hidden])", {visible: true, timeout: 30000});
+    const text = await page.$eval("#notice", (e) => e.textContent);
+    check(/needs WebGL/.test(text), `without WebGL the page says so: "${text.slice(0, 40)}..."`);
+  } finally {
+    await browser.close();
+  }
+}
+
+// A still frame at travel 3000 against frame_shot's native picture of the
+// same size: the rasterisers differ, so only a small difference is allowed.
+async function frameShotComparison(browser, address) {
+  const width = 400;
+  const height = 300;
+  const travel = 3000;
+  const dir = mkdtempSync(join(tmpdir(), "ringvoyage-web-"));
+  try {
+    execFileSync(frameShot, [String(travel), String(width), String(height), join(dir, "n.ppm")]);
+    const ppm = readFileSync(join(dir, "n.ppm"));
+    const native = ppm.subarray(ppm.length - width * height * 3);
+    const page = await browser.newPage();
+    await page.setViewport({width, height, deviceScaleFactor: 1});
+    await page.goto(`${address}?travel=${travel}`);
+    await page.waitForFunction(() => typeof Module === "object" && Module.calledRun === true);
+    await grab(page);
+    const web = await grab(page);
+    await page.close();
+    let sum = 0;
+    let max = 0;
+    let far = 0;
+    for (let p = 0; p < width * height; p++) {
+      for (let c = 0; c < 3; c++) {
+        const d = Math.abs(web.data[p * 4 + c] - native[p * 3 + c]);
+        sum += d;
+        max = Math.max(max, d);
+        if (d > 48) far++;
+      }
+    }
+    const mean = sum / (width * height * 3);
+    check(mean < 6 && far / (width * height * 3) < 0.05,
+          `still frame vs frame_shot (${width} x ${height}, travel ${travel}): mean ` +
+          `${mean.toFixed(2)}, max ${max}, ${((100 * far) / (width * height * 3)).toFixed(2)}% ` +
+          "of channels off by more than 48");
+  } finally {
+    rmSync(dir, {recursive: true, force: true});
+  }
+}
+
+const sizes = kFiles.map((f) => gzipSync(readFileSync(join(pageDir, f)), {level: 9}).length);
+const total = sizes.reduce((a, b) => a + b, 0);
+check(total < kBudget, `page size ${total} bytes gzipped (${sizes.join(" + ")}), budget ${kBudget}`);
+
+const server = await serve();
+const address = `http://127.0.0.1:${server.address().port}/`;
+const browser = await launch();
+try {
+  await journeyChecks(browser, address);
+  if (frameShot) await frameShotComparison(browser, address);
+  await noWebGlCheck(address);
+} catch (error) {
+  check(false, String(error));
+} finally {
+  await browser.close();
+  server.close();
+}
+console.log(failures === 0 ? "all checks passed" : `${failures} check(s) failed`);
+process.exit(failures === 0 ? 0 : 1);
