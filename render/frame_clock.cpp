@@ -2,17 +2,14 @@
 
 #include "journey.h"
 
-FrameClock frameClock = {};
-
-void startFrameClock(int64_t start, int64_t frequency) {
-    frameClock.frequency = frequency;
-    frameClock.start = start;
+void startFrameClock(FrameClock& clock, int64_t start, int64_t frequency) {
+    clock.frequency = frequency;
+    clock.start = start;
 }
 
-void advanceFrameClock(int64_t now) {
-    const int64_t previous = frameClock.now > frameClock.start ? frameClock.now : frameClock.start;
-    frameClock.now = now;
-    frameClock.delta = static_cast<float>(counterSeconds(now - previous, frameClock.frequency));
-    frameClock.time =
-        static_cast<float>(counterSeconds(now - frameClock.start, frameClock.frequency));
+void advanceFrameClock(FrameClock& clock, int64_t now) {
+    const int64_t previous = clock.now > clock.start ? clock.now : clock.start;
+    clock.now = now;
+    clock.delta = static_cast<float>(counterSeconds(now - previous, clock.frequency));
+    clock.time = static_cast<float>(counterSeconds(now - clock.start, clock.frequency));
 }

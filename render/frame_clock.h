@@ -12,14 +12,11 @@ struct FrameClock {
     float delta;        // seconds between the two latest paints
 };
 
-// Module instance, zero at program start, program lifetime.
-extern FrameClock frameClock;
-
 // Starts the clock at the counter reading `start`, on a counter running at
 // `frequency` ticks per second.
-void startFrameClock(int64_t start, int64_t frequency);
+void startFrameClock(FrameClock& clock, int64_t start, int64_t frequency);
 
 // Takes the counter reading of a new paint. delta is measured between the
 // two readings themselves, not from the rounded time, so it stays exact
 // however long the program runs; the first paint measures from start.
-void advanceFrameClock(int64_t now);
+void advanceFrameClock(FrameClock& clock, int64_t now);

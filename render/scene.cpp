@@ -3,14 +3,12 @@
 #include <cmath>
 
 #include "gl_headers.h"
-#include "texture.h"
-#include "tunnel_state.h"
 
 namespace {
 constexpr double kMinAspect = 4.0 / 3.0;  // the box always spans +-4/3 across and +-1 up
 }
 
-void applyProjection(float aspect) {
+void applyProjection(TunnelState& tunnel, float aspect) {
     if (!(aspect > 0.0f) || !std::isfinite(aspect)) {
         return;
     }
@@ -35,26 +33,27 @@ bool clientAspect(int32_t width, int32_t height, float& aspect) {
     return true;
 }
 
-void initScene(const TileImage& tile, int32_t width, int32_t height) {
+void initScene(Journey& journey, Texture& texture, const TileImage& tile, int32_t width,
+               int32_t height) {
     float aspect = 0.0f;
     if (clientAspect(width, height, aspect)) {
-        applyProjection(aspect);
+        applyProjection(journey.tunnel, aspect);
     }
-    tunnelTexture.load(tile);
+    texture.load(tile);
     glEnable(GL_TEXTURE_2D);
-    tunnelTexture.bind();
+    texture.bind();
     glCullFace(GL_FRONT);
     glEnable(GL_CULL_FACE);
     glDisable(GL_DEPTH_TEST);
-    startJourney();
+    startJourney(journey);
 }
 
-void releaseScene() {
-    tunnelTexture.release();
+void releaseScene(Texture& texture) {
+    texture.release();
 }
 
-void forgetScene() {
-    tunnelTexture.abandon();
+void forgetScene(Texture& texture) {
+    texture.abandon();
 }
 
 void resizeViewport(int32_t width, int32_t height) {

@@ -4,23 +4,26 @@
 
 #include <cstdint>
 
+#include "journey.h"
+#include "texture.h"
 #include "tile_image.h"
 
 // Brings the GL state and the journey to their starting values for a client
 // area of width x height, with the tile picture the host supplies. A missing
 // tile leaves the tunnel untextured rather than refusing to start.
-void initScene(const TileImage& tile, int32_t width, int32_t height);
+void initScene(Journey& journey, Texture& texture, const TileImage& tile, int32_t width,
+               int32_t height);
 
 // Deletes the scene's texture while the host's GL context is still current.
-void releaseScene();
+void releaseScene(Texture& texture);
 
 // The host's GL context is gone, and the texture with it.
-void forgetScene();
+void forgetScene(Texture& texture);
 
 // Loads the orthographic box for the client aspect (width / height) and
 // records it in tunnel.lastAspect. An aspect that is not a positive finite
 // number (empty client area) leaves projection and lastAspect as they were.
-void applyProjection(float aspect);
+void applyProjection(TunnelState& tunnel, float aspect);
 
 // Aspect of a client area as a float; false while it is empty (minimised),
 // when there is no aspect to project for.

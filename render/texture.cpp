@@ -5,8 +5,6 @@
 #include "gl_headers.h"
 #include "gl_variant.h"
 
-Texture tunnelTexture;
-
 namespace {
 
 constexpr size_t kMaxLabel = sizeof(Texture::name) - 1;

@@ -31,6 +31,3 @@ public:
     int32_t width = 0;    // width in pixels of the image last loaded
     int32_t height = 0;   // height in pixels of the image last loaded
 };
-
-// The tile texture of the tunnel wall, released at program exit.
-extern Texture tunnelTexture;

@@ -5,13 +5,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
-#include "frame.h"
-#include "frame_clock.h"
-#include "journey.h"
+#include "command.h"
+#include "frame_step.h"
 #include "scene.h"
-#include "tunnel_state.h"
 
 namespace {
 
@@ -72,15 +71,17 @@ bool parseShotRequest(int argc, const char* const* argv, ShotRequest& request) {
 }
 
 int shootFrame(const ShotRequest& request, const TileImage& tile) {
+    const auto voyage = std::make_unique<Voyage>();
     resizeViewport(request.width, request.height);
-    initScene(tile, request.width, request.height);
-    tunnel.pulse = request.pulse;
-    tunnel.travel = request.travel;
-    frameClock = {};  // no time passes: the frame shows exactly this travel
-    renderFrame(request.width, request.height);
+    startVoyage(*voyage, tile, request.width, request.height);
+    if (request.pulse != 0) {
+        applyCommand(voyage->journey, Command::TogglePulse);
+    }
+    freezeFrame(*voyage, request.travel);
+    stepFrame(*voyage, {0, request.width, request.height, 0});
     std::vector<uint8_t> rgb(static_cast<size_t>(request.width) * request.height * 3);
     readFrameRgb(rgb.data(), request.width, request.height);
-    releaseScene();
+    releaseScene(voyage->texture);
     if (!writePpm(request.output, rgb, request.width, request.height)) {
         std::fprintf(stderr, "frame_shot: cannot write %s\n", request.output);
         return kShotFailed;

@@ -19,7 +19,7 @@
 #include <string>
 
 #include "build.h"
-#include "tunnel_state.h"
+#include "journey.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ void printVec3(const Vec4& v) {
 
 // The frame only depends on the tunnel state, so the ring numbers of the
 // visible positions come from the travel of the last build.
-void dumpFrame(int32_t lastTravel) {
+void dumpFrame(const TunnelState& tunnel, int32_t lastTravel) {
     std::printf("visible %" PRId32 " last %" PRId32 "\n", tunnel.visibleRings,
                 tunnel.lastShapedRing);
     const int32_t baseRing = lastTravel >> 8;
@@ -98,8 +98,9 @@ int fail(long lineNumber, const std::string& message) {
 }  // namespace
 
 int main() {
-    resetTunnelState();
-    startJourney();
+    static Journey journey = {};
+    TunnelState& tunnel = journey.tunnel;
+    startJourney(journey);
     int32_t lastTravel = 0;
 
     std::string line;
@@ -126,7 +127,7 @@ int main() {
             if (!hasArgument || !parseInteger(argument, 0, INT32_MAX, value)) {
                 return fail(lineNumber, "build needs a travel value from 0 to 2147483647");
             }
-            buildTunnel(value);
+            buildTunnel(tunnel, value);
             lastTravel = value;
         } else if (command == "pulse") {
             if (!hasArgument || !parseInteger(argument, 0, 1, value)) {
@@ -136,7 +137,7 @@ int main() {
         } else if (command == "quit" && !hasArgument) {
             tunnel.quitRequested = 1;
         } else if (command == "dump" && !hasArgument) {
-            dumpFrame(lastTravel);
+            dumpFrame(tunnel, lastTravel);
         } else {
             return fail(lineNumber, "unknown command: " + line);
         }

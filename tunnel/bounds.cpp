@@ -67,7 +67,7 @@ void storeExtent(double first, double second, float& lo, float& hi) {
 
 }  // namespace
 
-void ringScreenBounds(int32_t slot, ScreenRect& out) {
+void ringScreenBounds(const TunnelState& tunnel, int32_t slot, ScreenRect& out) {
     const RingRecord& ring = tunnel.rings[slot];
     const double radius = ring.radius;
     // The ring is C + S sin t + U cos t with S and U rounded to single precision.

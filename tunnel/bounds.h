@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "tunnel_state.h"
+
 // Empty when minX > maxX or minY > maxY; fields may be NaN.
 struct ScreenRect {
     float minX, minY, maxX, maxY;
@@ -17,4 +19,4 @@ void rectIntersect(ScreenRect& r, const ScreenRect& o);
 void circleLineIntersect(double a, double b, double c, float& x1, float& y1, float& x2, float& y2);
 
 // Screen rectangle covered by the ring placed in `slot`.
-void ringScreenBounds(int32_t slot, ScreenRect& out);
+void ringScreenBounds(const TunnelState& tunnel, int32_t slot, ScreenRect& out);

@@ -15,14 +15,14 @@ constexpr float kNearDepth = 0.1f;            // replaces depths at or behind th
 
 // Shapes ring n the first time the walk reaches it; false when the journey
 // is ending and the ring may no longer be added.
-bool ensureShaped(int32_t n, int32_t slot) {
+bool ensureShaped(TunnelState& tunnel, int32_t n, int32_t slot) {
     if (n <= tunnel.lastShapedRing) {
         return true;
     }
     if (tunnel.quitRequested != 0) {
         return false;
     }
-    shapeRing(slot, n, ringScale(n, tunnel.pulse));
+    shapeRing(tunnel, slot, n, ringScale(n, tunnel.pulse));
     tunnel.lastShapedRing = n;
     return true;
 }
@@ -33,7 +33,7 @@ void turnFrame(const Matrix3& turn, Vec4& vector) {
 }
 
 // Places rings base, base + 1, ... and returns how many were built.
-int32_t walkTunnel(int32_t baseRing, float fraction) {
+int32_t walkTunnel(TunnelState& tunnel, int32_t baseRing, float fraction) {
     Vec4 side = {1.0f, 0.0f, 0.0f, 1.0f};
     Vec4 forward = {0.0f, 8.0f, 0.0f, 1.0f};
     Vec4 up = {0.0f, 0.0f, 1.0f, 1.0f};
@@ -52,7 +52,7 @@ int32_t walkTunnel(int32_t baseRing, float fraction) {
         }
         const int32_t n = baseRing + i;
         const int32_t slot = n & (kMaxRings - 1);
-        if (!ensureShaped(n, slot)) {
+        if (!ensureShaped(tunnel, n, slot)) {
             break;
         }
 
@@ -80,13 +80,13 @@ int32_t walkTunnel(int32_t baseRing, float fraction) {
         turnFrame(turn, up);
 
         ScreenRect bounds;
-        ringScreenBounds(slot, bounds);
+        ringScreenBounds(tunnel, slot, bounds);
         rectIntersect(clip, bounds);
     }
     return i;
 }
 
-void projectRing(int32_t j, int32_t n, float fraction, int32_t step) {
+void projectRing(TunnelState& tunnel, int32_t j, int32_t n, float fraction, int32_t step) {
     const int32_t slot = n & (kMaxRings - 1);
     const RingRecord& ring = tunnel.rings[slot];
     const Vec4& C = ring.center;
@@ -114,14 +114,14 @@ void projectRing(int32_t j, int32_t n, float fraction, int32_t step) {
 
 }  // namespace
 
-void buildTunnel(int32_t travel) {
+void buildTunnel(TunnelState& tunnel, int32_t travel) {
     const int32_t baseRing = travel >> 8;
     const float fraction = static_cast<float>((travel & 255) * kTravelUnit);
-    tunnel.visibleRings = walkTunnel(baseRing, fraction);
+    tunnel.visibleRings = walkTunnel(tunnel, baseRing, fraction);
 
     // A stride below 1 would never finish a ring.
     const int32_t step = tunnel.vertexStep > 0 ? tunnel.vertexStep : 1;
     for (int32_t j = 0; j < tunnel.visibleRings; ++j) {
-        projectRing(j, baseRing + j, fraction, step);
+        projectRing(tunnel, j, baseRing + j, fraction, step);
     }
 }

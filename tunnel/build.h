@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "tunnel_state.h"
+
 // Places the rings ahead of the camera for `travel` (non-negative) and
 // projects them into tunnel.screenVertices and tunnel.ringDepth.
-void buildTunnel(int32_t travel);
+void buildTunnel(TunnelState& tunnel, int32_t travel);

@@ -2,15 +2,13 @@
 
 #include <cmath>
 
-#include "tunnel_state.h"
-
-JourneyState journey = {};
+#include "outline.h"
 
 namespace {
 
 // Moves travel and the shaping counter back by whole wraps; rings already
 // shaped keep their slots, since the wrap is a multiple of 128 rings.
-double unwrap(double exact) {
+double unwrap(TunnelState& tunnel, double exact) {
     if (exact < kWrapTravel) {
         return exact;
     }
@@ -27,12 +25,26 @@ double unwrap(double exact) {
 // exactly float(travel + speed * delta). Once rounding would eat a larger
 // share (high frame rates, low speeds, far travel) the lost part is carried
 // to the next frame, so the journey never stalls or drifts.
-int32_t advanceJourney(float delta) {
+void startJourney(Journey& journey) {
+    journey.tunnel.speed = kStartSpeed;
+    journey.tunnel.travel = 0.0f;
+    journey.carry = 0.0;
+    initRingOutlines(journey.tunnel);
+}
+
+void startJourneyAgain(Journey& journey) {
+    journey.tunnel.quitRequested = 0;
+    journey.tunnel.pulse = 0;
+    startJourney(journey);
+}
+
+int32_t advanceJourney(Journey& journey, float delta) {
+    TunnelState& tunnel = journey.tunnel;
     double step = static_cast<double>(tunnel.speed) * static_cast<double>(delta);
     if (!(step >= 0.0) || !std::isfinite(step)) {
         step = 0.0;  // a clock that ran backwards or broke moves nothing
     }
-    const double exact = unwrap(static_cast<double>(tunnel.travel) + journey.carry + step);
+    const double exact = unwrap(tunnel, static_cast<double>(tunnel.travel) + journey.carry + step);
     float next = static_cast<float>(exact);
     if (static_cast<double>(next) >= kWrapTravel) {
         next = std::nextafter(static_cast<float>(kWrapTravel), 0.0f);

@@ -23,7 +23,7 @@ constexpr TurnWave kTurnWaves[3] = {
 
 }  // namespace
 
-void initRingOutlines() {
+void initRingOutlines(TunnelState& tunnel) {
     OutlinePoint* base = tunnel.outlines[0];
     for (int i = 0; i < kOutlinePoints; ++i) {
         const double theta = i * static_cast<double>(kOutlineAngleStep);
@@ -34,7 +34,7 @@ void initRingOutlines() {
     tunnel.vertexStep = 1;
 }
 
-void shapeRing(int32_t slot, int32_t ringNumber, float scale) {
+void shapeRing(TunnelState& tunnel, int32_t slot, int32_t ringNumber, float scale) {
     const OutlinePoint* base = tunnel.outlines[0];
     OutlinePoint* outline = tunnel.outlines[1 + slot];
     const double k = scale;

@@ -3,11 +3,13 @@
 
 #include <cstdint>
 
+#include "tunnel_state.h"
+
 // Builds the base circle and resets the shaping counter.
-void initRingOutlines();
+void initRingOutlines(TunnelState& tunnel);
 
 // Stores outline, radius and turn angles of ring `ringNumber` in `slot`.
-void shapeRing(int32_t slot, int32_t ringNumber, float scale);
+void shapeRing(TunnelState& tunnel, int32_t slot, int32_t ringNumber, float scale);
 
 // Scale of ring `ringNumber` under the current pulse setting.
 float ringScale(int32_t ringNumber, int32_t pulse);

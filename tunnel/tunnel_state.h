@@ -1,5 +1,6 @@
 // The one record the tunnel effect works on: settings, fixed tables and the
-// counters that say which parts of the tables are valid.
+// counters that say which parts of the tables are valid. Its owner (a host's
+// Journey) passes it to every function that reads or writes it.
 #pragma once
 
 #include <cstdint>
@@ -46,16 +47,3 @@ struct TunnelState {
     int32_t pulse;          // 0 or 1: newly shaped rings swell and shrink
     int32_t quitRequested;  // 0 or 1: the tunnel stops growing
 };
-
-// Module-level instance, program lifetime.
-extern TunnelState tunnel;
-
-// Back to program start: every field zero except focal.
-void resetTunnelState();
-
-// What scene setup does to the tunnel: speed 8000, travel 0, base circle built.
-void startJourney();
-
-// A new journey after one that has ended (or not): as at program start, with
-// the quit request and the pulsing cleared.
-void startJourneyAgain();

@@ -1,7 +1,6 @@
 #include "saver_settings.h"
 
-#include "controls.h"
-#include "tunnel_state.h"
+#include "command.h"
 
 SaverSettings saverSettingsFrom(bool haveSpeedSteps, int64_t speedSteps, bool havePulse,
                                 int64_t pulse) {
@@ -15,11 +14,11 @@ SaverSettings saverSettingsFrom(bool haveSpeedSteps, int64_t speedSteps, bool ha
     return settings;
 }
 
-void applySaverSettings(const SaverSettings& settings) {
-    const int32_t key = settings.speedSteps > 0 ? '+' : '-';
-    const int32_t presses = settings.speedSteps > 0 ? settings.speedSteps : -settings.speedSteps;
-    for (int32_t i = 0; i < presses; ++i) {
-        handleKey(key);
+void applySaverSettings(Journey& journey, const SaverSettings& settings) {
+    const Command step = settings.speedSteps > 0 ? Command::Faster : Command::Slower;
+    const int32_t steps = settings.speedSteps > 0 ? settings.speedSteps : -settings.speedSteps;
+    for (int32_t i = 0; i < steps; ++i) {
+        applyCommand(journey, step);
     }
-    tunnel.pulse = settings.pulse != 0 ? 1 : 0;
+    journey.tunnel.pulse = settings.pulse != 0 ? 1 : 0;
 }

@@ -1,10 +1,12 @@
-// The screen saver's settings: the start speed, as "+" or "-" presses from the
-// program's start speed, and whether the rings pulse.
+// The screen saver's settings: the start speed, as Faster or Slower steps
+// from the program's start speed, and whether the rings pulse.
 #pragma once
 
 #include <cstdint>
 
-constexpr int32_t kMaxSpeedSteps = 4;  // presses either way
+#include "journey.h"
+
+constexpr int32_t kMaxSpeedSteps = 4;  // steps either way
 
 struct SaverSettings {
     int32_t speedSteps;  // -kMaxSpeedSteps (slower) to kMaxSpeedSteps (faster)
@@ -19,4 +21,4 @@ SaverSettings saverSettingsFrom(bool haveSpeedSteps, int64_t speedSteps, bool ha
                                 int64_t pulse);
 
 // Puts the settings into force on a journey that has just started.
-void applySaverSettings(const SaverSettings& settings);
+void applySaverSettings(Journey& journey, const SaverSettings& settings);

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "foreign_window.h"
-#include "frame.h"
+#include "frame_step.h"
 #include "options.h"
 #include "pages.h"
 #include "saver_settings.h"
@@ -150,9 +150,8 @@ int runTunnel(const HostOptions& options) {
     }
     sdlHost.foreign = foreign ? 1 : 0;
     sdlHost.printRate = options.printRate;
-    const bool attached = attachContext(window, foreign);
+    const bool attached = attachContext(window, foreign, options.settings);
     if (attached) {
-        applySaverSettings(options.settings);
         runFrames();
     }
     releaseContext();

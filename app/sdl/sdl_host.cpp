@@ -2,20 +2,19 @@
 
 #include <cstdio>
 
-#include "controls.h"
+#include "command.h"
 #include "embedded_tile.h"
 #include "foreign_window.h"
-#include "frame.h"
-#include "frame_clock.h"
-#include "host_rules.h"
+#include "frame_pacer.h"
+#include "frame_step.h"
 #include "scene.h"
 
 SdlHost sdlHost = {};
 
 namespace {
 
-constexpr int32_t kKeyEscape = 27;        // the character Esc types on Windows
-constexpr int kFallbackRefreshRate = 60;  // when the display names none
+Voyage voyage = {};
+FramePacer pacer = {};  // interval 0: frames run free
 
 void storeDrawableSize() {
     int width = 0;
@@ -52,14 +51,14 @@ void onWindowEvent(const SDL_WindowEvent& event) {
     }
 }
 
-// Keys that type no character; the rest arrive as text, as WM_CHAR does.
+// Keys that type no character; the rest arrive as text.
 void onKeyDown(const SDL_KeyboardEvent& event) {
     if (sdlHost.foreign != 0) {
         return;  // the screen-saver daemon's window is not ours to steer
     }
     switch (event.keysym.sym) {
         case SDLK_ESCAPE:
-            handleKey(kKeyEscape);
+            applyCommand(voyage.journey, Command::EndJourney);
             break;
         case SDLK_F11:
             if (event.repeat == 0) {
@@ -77,7 +76,10 @@ void onText(const SDL_TextInputEvent& event) {
         return;
     }
     for (const char* c = event.text; *c != '\0'; ++c) {
-        handleKey(static_cast<unsigned char>(*c));
+        Command command = Command::Faster;
+        if (commandForCharacter(static_cast<unsigned char>(*c), command)) {
+            applyCommand(voyage.journey, command);
+        }
     }
 }
 
@@ -106,59 +108,57 @@ void dispatch(const SDL_Event& event) {
 int refreshRate() {
     SDL_DisplayMode mode = {};
     const int display = SDL_GetWindowDisplayIndex(sdlHost.window);
-    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0 || mode.refresh_rate <= 0) {
-        return kFallbackRefreshRate;
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) {
+        return 0;
     }
     return mode.refresh_rate;
 }
 
-// Asks for swaps on the retrace; the sleep in paceFrame() caps the rate
-// where the driver will not wait (Xvfb, for one, has no swap control).
+int64_t counterNow() {
+    return static_cast<int64_t>(SDL_GetPerformanceCounter());
+}
+
+// Asks for swaps on the retrace; the pacer caps the rate where the driver
+// will not wait (Xvfb, for one, has no swap control).
 void startPacing(bool paced) {
     if (!paced) {
         SDL_GL_SetSwapInterval(0);  // may fail as well: frames then swap as they can
-        sdlHost.framePeriod = 0;
         return;
     }
     SDL_GL_SetSwapInterval(1);
-    sdlHost.framePeriod = SDL_GetPerformanceFrequency() / static_cast<uint64_t>(refreshRate());
-    sdlHost.lastSwap = SDL_GetPerformanceCounter();
+    startFramePacer(pacer, static_cast<int64_t>(SDL_GetPerformanceFrequency()), refreshRate(),
+                    counterNow());
 }
 
-// Sleeps away what is left of a frame period after a swap that returned
-// early; a swap that waited for the retrace leaves less than a millisecond.
-void paceFrame() {
-    if (sdlHost.framePeriod == 0) {
-        return;
-    }
-    const uint64_t due = sdlHost.lastSwap + sdlHost.framePeriod;
-    const uint64_t now = SDL_GetPerformanceCounter();
-    if (now < due) {
-        SDL_Delay(static_cast<Uint32>((due - now) * 1000 / SDL_GetPerformanceFrequency()));
-    }
-    sdlHost.lastSwap = SDL_GetPerformanceCounter();
-}
-
-void showReadout(double framesPerSecond) {
-    char text[kReadoutSize];
-    formatReadout(text, framesPerSecond);
+void showReadout(const char* text) {
     if (sdlHost.foreign == 0) {
         SDL_SetWindowTitle(sdlHost.window, text);  // would rename the daemon's window
     }
     if (sdlHost.printRate != 0) {
-        const char* line = text[0] == ' ' ? text + 1 : text;
-        std::printf("%s\n", line);
+        std::printf("%s\n", text[0] == ' ' ? text + 1 : text);
         std::fflush(stdout);
     }
 }
 
-bool canDraw() {
-    return sdlHost.hidden == 0 && hasPictureArea(sdlHost.width, sdlHost.height);
+// One frame step; false when it rested and drew nothing.
+bool stepOneFrame() {
+    const HostFrame frame = {counterNow(), sdlHost.width, sdlHost.height, sdlHost.hidden};
+    const FrameOutcome outcome = stepFrame(voyage, frame);
+    if (outcome.readoutDue != 0) {
+        showReadout(outcome.readout);
+    }
+    if (outcome.ended != 0) {
+        sdlHost.quit = 1;
+    }
+    if (outcome.rest == 0) {
+        SDL_GL_SwapWindow(sdlHost.window);
+    }
+    return outcome.rest == 0;
 }
 
 }  // namespace
 
-bool attachContext(SDL_Window* window, bool paced) {
+bool attachContext(SDL_Window* window, bool paced, const SaverSettings& settings) {
     sdlHost.window = window;
     sdlHost.context = SDL_GL_CreateContext(window);
     if (sdlHost.context == nullptr || SDL_GL_MakeCurrent(window, sdlHost.context) != 0) {
@@ -167,45 +167,36 @@ bool attachContext(SDL_Window* window, bool paced) {
     }
     startPacing(paced);
     storeDrawableSize();
-    startFrameClock(static_cast<int64_t>(SDL_GetPerformanceCounter()),
+    startFrameClock(voyage.clock, counterNow(),
                     static_cast<int64_t>(SDL_GetPerformanceFrequency()));
-    initScene(embeddedTile(), sdlHost.width, sdlHost.height);
+    startVoyage(voyage, embeddedTile(), sdlHost.width, sdlHost.height);
+    applySaverSettings(voyage.journey, settings);
     return true;
 }
 
 void releaseContext() {
     if (sdlHost.context != nullptr) {
-        releaseScene();
+        releaseScene(voyage.texture);
         SDL_GL_DeleteContext(sdlHost.context);
         sdlHost.context = nullptr;
     }
 }
 
-void drawOneFrame() {
-    advanceFrameClock(static_cast<int64_t>(SDL_GetPerformanceCounter()));
-    const FrameReport report = renderFrame(sdlHost.width, sdlHost.height);
-    if (report.rateDue != 0) {
-        showReadout(report.framesPerSecond);
-    }
-    if (report.journeyOver != 0) {
-        sdlHost.quit = 1;
-    }
-    SDL_GL_SwapWindow(sdlHost.window);
-    paceFrame();
-}
-
-// Draws whenever no event waits; with nothing to draw into it waits for the
-// next event instead, using no CPU.
+// Draws whenever no event waits and the pacer lets it; with nothing to draw
+// into it waits for the next event instead, using no CPU.
 void runFrames() {
     SDL_Event event;
     while (sdlHost.quit == 0 && !foreignWindowGone()) {
         if (SDL_PollEvent(&event) != 0) {
             dispatch(event);
-        } else if (canDraw()) {
-            drawOneFrame();
-        } else if (restEndsJourney()) {
-            sdlHost.quit = 1;
-        } else if (SDL_WaitEvent(&event) != 0) {
+            continue;
+        }
+        const int64_t wait = frameWaitMilliseconds(pacer, counterNow());
+        if (wait > 0) {
+            if (SDL_WaitEventTimeout(&event, static_cast<int>(wait)) != 0) {
+                dispatch(event);
+            }
+        } else if (!stepOneFrame() && sdlHost.quit == 0 && SDL_WaitEvent(&event) != 0) {
             dispatch(event);
         }
     }

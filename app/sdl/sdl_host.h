@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "saver_settings.h"
+
 struct SdlHost {
     SDL_Window* window;     // the window drawn into
     SDL_GLContext context;  // its GL context, current for the program's life
@@ -17,28 +19,23 @@ struct SdlHost {
     uint8_t quit;           // 1 once the loop is to end
     uint8_t foreign;        // 1 in a window made elsewhere: no keys, title or fullscreen
     uint8_t printRate;      // 1: the frame-rate readout also goes to stdout
-    uint64_t framePeriod;   // counter ticks per paced frame; 0 when frames run free
-    uint64_t lastSwap;      // counter reading after the last paced swap
 };
 
 // Module instance, zero at program start, program lifetime.
 extern SdlHost sdlHost;
 
 // A legacy GL context for `window`, made current, and the scene set up with
-// the built-in tile. Paced, frames come at most at the display's refresh
-// rate (the swap waits for the retrace, or the loop sleeps where the driver
-// will not wait); otherwise they come as fast as they can. False (with one
-// line on stderr) when no context can be made.
-bool attachContext(SDL_Window* window, bool paced);
+// the built-in tile and `settings` in force. Paced, frames come at most at
+// the display's refresh rate (the swap waits for the retrace, or the loop
+// waits where the driver will not); otherwise they come as fast as they
+// can. False (with one line on stderr) when no context can be made.
+bool attachContext(SDL_Window* window, bool paced, const SaverSettings& settings);
 
 // Scene and context go; the window stays the caller's.
 void releaseContext();
 
 // Frames and events until the journey or the window ends.
 void runFrames();
-
-// One frame: clock, renderer, readout or end, swap.
-void drawOneFrame();
 
 // Borderless fullscreen on the desktop, and back.
 void toggleFullscreen();

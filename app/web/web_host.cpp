@@ -10,29 +10,23 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "controls.h"
+#include "command.h"
 #include "embedded_tile.h"
-#include "frame.h"
-#include "frame_clock.h"
-#include "host_rules.h"
-#include "journey.h"
+#include "frame_step.h"
 #include "scene.h"
-#include "tunnel_state.h"
 
 namespace {
 
 struct WebHost {
-    int32_t width;       // canvas width in device pixels
-    int32_t height;      // canvas height in device pixels
-    uint8_t hidden;      // 1 while the tab is hidden
-    uint8_t over;        // 1 while the end screen shows
-    uint8_t frozen;      // 1: every frame shows frozenTravel, with no clock
-    float frozenTravel;  // travel of the still frame (?travel=N)
+    int32_t width;   // canvas width in device pixels
+    int32_t height;  // canvas height in device pixels
+    uint8_t hidden;  // 1 while the tab is hidden
+    uint8_t over;    // 1 while the end screen shows
 };
 
 WebHost webHost = {};
+Voyage voyage = {};
 
-constexpr int32_t kKeyEscape = 27;  // the character Esc types on Windows
 constexpr char kCanvas[] = "#canvas";
 constexpr int64_t kMicroseconds = 1000000;  // the clock's counter runs in microseconds
 
@@ -78,26 +72,14 @@ void endJourney() {
     page_show_end();
 }
 
+// The browser shows the buffer when the callback returns: no swap here.
 void drawFrame() {
-    if (webHost.hidden != 0 || !hasPictureArea(webHost.width, webHost.height)) {
-        if (restEndsJourney()) {
-            endJourney();
-        }
-        return;
+    const FrameOutcome outcome =
+        stepFrame(voyage, {counterNow(), webHost.width, webHost.height, webHost.hidden});
+    if (outcome.readoutDue != 0) {
+        emscripten_set_window_title(outcome.readout);
     }
-    advanceFrameClock(counterNow());
-    if (webHost.frozen != 0) {
-        frameClock = {};
-        tunnel.travel = webHost.frozenTravel;
-        journey.carry = 0.0;
-    }
-    const FrameReport report = renderFrame(webHost.width, webHost.height);
-    if (report.rateDue != 0) {
-        char text[kReadoutSize];
-        formatReadout(text, report.framesPerSecond);
-        emscripten_set_window_title(text);
-    }
-    if (report.journeyOver != 0) {
+    if (outcome.ended != 0) {
         endJourney();
     }
 }
@@ -109,7 +91,7 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
         return EM_FALSE;
     }
     if (std::strcmp(event->key, "Escape") == 0) {
-        handleKey(kKeyEscape);
+        applyCommand(voyage.journey, Command::EndJourney);
         return EM_TRUE;
     }
     if (std::strcmp(event->key, "F11") == 0) {
@@ -118,8 +100,10 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
         }
         return EM_TRUE;
     }
-    if (event->key[0] != '\0' && event->key[1] == '\0') {
-        handleKey(static_cast<unsigned char>(event->key[0]));
+    Command command = Command::Faster;
+    if (event->key[0] != '\0' && event->key[1] == '\0' &&
+        commandForCharacter(static_cast<unsigned char>(event->key[0]), command)) {
+        applyCommand(voyage.journey, command);
     }
     return EM_FALSE;
 }
@@ -133,14 +117,15 @@ EM_BOOL onResize(int, const EmscriptenUiEvent*, void*) {
 // counts afresh after, and after Esc a fly-out no one sees ends at once.
 EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
     webHost.hidden = event->hidden ? 1 : 0;
-    if (webHost.hidden != 0 && webHost.over == 0 && restEndsJourney()) {
+    if (webHost.hidden != 0 && webHost.over == 0 &&
+        stepFrame(voyage, {counterNow(), webHost.width, webHost.height, 1}).ended != 0) {
         endJourney();
     }
     return EM_FALSE;
 }
 
 void startFrames() {
-    startFrameClock(counterNow(), kMicroseconds);
+    startFrameClock(voyage.clock, counterNow(), kMicroseconds);
     emscripten_set_main_loop(drawFrame, 0, 0);
 }
 
@@ -152,8 +137,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void flyAgain() {
         return;
     }
     webHost.over = 0;
-    startJourneyAgain();
-    restartFrameRate();
+    restartVoyage(voyage);
     startFrames();
 }
 
@@ -164,12 +148,11 @@ int main() {
     }
     const double frozenTravel = page_frozen_travel();
     if (frozenTravel >= 0.0 && frozenTravel < kWrapTravel) {
-        webHost.frozen = 1;
-        webHost.frozenTravel = static_cast<float>(frozenTravel);
+        freezeFrame(voyage, static_cast<float>(frozenTravel));
     }
     emscripten_set_window_title(kProgramTitle);
     fitCanvas();
-    initScene(embeddedTile(), webHost.width, webHost.height);
+    startVoyage(voyage, embeddedTile(), webHost.width, webHost.height);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKeyDown);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onResize);
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, onVisibility);

@@ -1,24 +1,16 @@
-// Frame pacing for the screen saver: no more frames than the display shows,
-// without delaying the input that ends it. The program itself stays
-// unpaced: its readout measures how fast it can draw.
+// Frame pacing for the screen saver (see frame_pacer.h): no more frames than
+// the display shows, without delaying the input that ends it. The program
+// itself stays unpaced: its readout measures how fast it can draw.
 #pragma once
 
 #include <cstdint>
 
-struct FramePacing {
-    int64_t interval;   // counter ticks between frames; 0 while frames are not paced
-    int64_t nextFrame;  // counter value before which the next frame does not start
-};
-
-// Module instance, zero at program start, program lifetime.
-extern FramePacing framePacing;
-
 // Asks the driver to wait for the retrace at each swap, and caps the loop's
 // frames at the display's refresh rate where it does not. Needs the GL
-// context current and the frame clock's frequency.
+// context current and the frame clock started.
 void startFramePacing();
 
-// The refresh rate the display reports, or 60 where it reports none (0 or 1).
+// The refresh rate the display reports; 0 or 1 where it reports none.
 int32_t displayRefreshRate();
 
 // True when the next frame may start now, booking the one after it.

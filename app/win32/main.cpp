@@ -32,7 +32,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowState.mainWindow = window;
     ShowWindow(window, SW_SHOW);  // the caller's show command is ignored
     UpdateWindow(window);
-    startFrameClock();
+    startWindowFrameClock();
     if (!startWindowScene()) {
         return reportStartupFailure(window, "Failed to initialize 3D effect.");
     }

@@ -3,34 +3,30 @@
 #include "message_loop.h"
 
 #include "frame_pacing.h"
-#include "host_rules.h"
+#include "window.h"
 #include "window_state.h"
 
 namespace {
 
-// Whether the window has client area to draw into.
-bool hasPictureArea() {
-    return ::hasPictureArea(windowState.clientWidth, windowState.clientHeight);
+bool windowHasPictureArea() {
+    return hasPictureArea(windowState.clientWidth, windowState.clientHeight);
 }
 
-// Frames no one can see would only burn the CPU: wait for the next message
-// instead. A fly-out after Esc cannot be seen either, so the journey ends now.
+// Frames no one can see would only burn the CPU: the frame step rests, and
+// the loop waits for the next message. A fly-out after Esc cannot be seen
+// either, so there the step ends the journey (and has asked to close).
 void restWithoutPicture() {
-    if (restEndsJourney()) {
-        PostMessageA(windowState.mainWindow, WM_CLOSE, 0, 0);
-        return;
+    if (stepWindowFrame(counterNow()).ended == 0) {
+        WaitMessage();
     }
-    WaitMessage();
 }
 
 }  // namespace
 
-void startFrameClock() {
-    LARGE_INTEGER value = {};
-    QueryPerformanceFrequency(&value);
-    frameClock.frequency = value.QuadPart;
-    QueryPerformanceCounter(&value);
-    frameClock.start = value.QuadPart;
+void startWindowFrameClock() {
+    LARGE_INTEGER frequency = {};
+    QueryPerformanceFrequency(&frequency);
+    startFrameClock(windowVoyage.clock, counterNow(), frequency.QuadPart);
 }
 
 // Dispatches whatever is waiting and otherwise asks for the next frame (once
@@ -45,7 +41,7 @@ WPARAM runMessageLoop(HACCEL accelerators) {
                 TranslateMessage(&message);
                 DispatchMessageA(&message);
             }
-        } else if (hasPictureArea()) {
+        } else if (windowHasPictureArea()) {
             if (awaitFrameSlot()) {
                 InvalidateRect(windowState.mainWindow, nullptr, FALSE);
             }

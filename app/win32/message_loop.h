@@ -4,7 +4,7 @@
 #include <windows.h>
 
 // Reads the counter frequency and the start count of the frame clock.
-void startFrameClock();
+void startWindowFrameClock();
 
 // Runs until WM_QUIT and returns its code. Messages are offered to
 // `accelerators` (may be null) first; when none waits, the main window is

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "frame.h"
 #include "frame_pacing.h"
 #include "message_loop.h"
 #include "resource.h"
@@ -91,9 +90,8 @@ void sizePreview(int32_t width, int32_t height) {
 void paintPreview(HWND window) {
     const int32_t width = preview.format.bmiHeader.biWidth;
     const int32_t height = preview.format.bmiHeader.biHeight;
-    if (windowState.running == 1 && !preview.bgra.empty()) {
-        updateFrameClock();
-        applyFrameReport(renderFrame(width, height));
+    if (windowState.running == 1 && !preview.bgra.empty() &&
+        stepWindowFrame(counterNow()).rest == 0) {
         readFrameBgra(preview.bgra.data(), width, height);
         HDC gdi = GetDC(saver.previewParent);
         SetDIBitsToDevice(gdi, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
@@ -258,7 +256,7 @@ int runSaver(HINSTANCE instance, const SaverOptions& options) {
     if (saver.mode == SaverMode::Preview) {
         SetTimer(nullptr, 0, kHostCheckMs, checkPreviewHost);
     }
-    startFrameClock();
+    startWindowFrameClock();
     if (!initSaverScene()) {
         DestroyWindow(window);
         return 1;

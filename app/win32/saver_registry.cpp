@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "window.h"
+#include "window_state.h"
 
 const char kSaverSettingsKey[] = "Software\\Ringvoyage\\Screen saver";
 
@@ -65,6 +66,6 @@ bool initSaverScene() {
     if (!startWindowScene()) {
         return false;
     }
-    applySaverSettings(loadSaverSettings());
+    applySaverSettings(windowVoyage.journey, loadSaverSettings());
     return true;
 }

@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <iterator>
 
-#include "controls.h"
-#include "frame.h"
 #include "fullscreen.h"
 #include "resource.h"
 #include "scene.h"
@@ -50,40 +48,22 @@ void openWebPage(const char* query) {
     ShellExecuteA(nullptr, "open", address, nullptr, nullptr, SW_SHOW);
 }
 
-void openHomePage(HWND) {
-    openWebPage(kHomePageQuery);
-}
-void openDonatePage(HWND) {
-    openWebPage(kDonatePageQuery);
-}
-void fullscreenCommand(HWND) {
-    toggleFullscreen();
-}
-void fasterCommand(HWND) {
-    handleKey('+');
-}
-void slowerCommand(HWND) {
-    handleKey('-');
-}
-// WM_DESTROY rather than WM_CLOSE: the destroy handling ends the loop.
-void exitCommand(HWND window) {
-    PostMessageA(window, WM_DESTROY, 0, 0);
-}
+constexpr WPARAM kCharEscape = 27;  // the WM_CHAR code Esc types
 
 struct MenuCommand {
-    UINT id;                      // WM_COMMAND identifier
-    const char* text;             // menu item text
-    void (*action)(HWND window);  // what the command does
+    UINT id;           // WM_COMMAND identifier
+    const char* text;  // menu item text
+    Command command;   // what the item asks for
 };
 
 // In menu order.
 constexpr MenuCommand kCommands[] = {
-    {ID_HOMEPAGE, "Homepage", openHomePage},
-    {ID_DONATE, "Donate", openDonatePage},
-    {ID_FULLSCREEN, "Fullscreen\tF11", fullscreenCommand},
-    {ID_FASTER, "Faster\t[+]", fasterCommand},
-    {ID_SLOWER, "Slower\t[-]", slowerCommand},
-    {ID_EXIT, "Exit", exitCommand},
+    {ID_HOMEPAGE, "Homepage", Command::HomePage},
+    {ID_DONATE, "Donate", Command::DonatePage},
+    {ID_FULLSCREEN, "Fullscreen\tF11", Command::Fullscreen},
+    {ID_FASTER, "Faster\t[+]", Command::Faster},
+    {ID_SLOWER, "Slower\t[-]", Command::Slower},
+    {ID_EXIT, "Exit", Command::Exit},
 };
 static_assert(std::size(kCommands) == 6, "six menu commands");
 
@@ -94,11 +74,18 @@ HICON loadMainIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
 }
 
 void onCommand(HWND window, UINT id) {
-    for (const MenuCommand& command : kCommands) {
-        if (command.id == id) {
-            command.action(window);
+    for (const MenuCommand& item : kCommands) {
+        if (item.id == id) {
+            runCommand(window, item.command);
             return;
         }
+    }
+}
+
+void onCharacter(HWND window, WPARAM character) {
+    Command command = Command::EndJourney;
+    if (character == kCharEscape || commandForCharacter(static_cast<int32_t>(character), command)) {
+        runCommand(window, command);
     }
 }
 
@@ -118,7 +105,7 @@ void attachGlContext(HWND window, bool withMenu) {
 void releaseGlContext() {
     wglMakeCurrent(windowState.deviceContext, nullptr);
     wglDeleteContext(windowState.glContext);
-    forgetScene();
+    forgetScene(windowVoyage.texture);
     PostQuitMessage(0);
 }
 
@@ -132,7 +119,8 @@ bool startWindowScene() {
     HBITMAP bitmap =
         static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TUNNEL),
                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    initScene(tileFromBitmap(bitmap), windowState.clientWidth, windowState.clientHeight);
+    startVoyage(windowVoyage, tileFromBitmap(bitmap), windowState.clientWidth,
+                windowState.clientHeight);
     if (bitmap != nullptr) {
         DeleteObject(bitmap);
     }
@@ -154,14 +142,36 @@ TileImage tileFromBitmap(HBITMAP bitmap) {
             static_cast<const uint8_t*>(info.bmBits)};
 }
 
-void applyFrameReport(const FrameReport& report) {
-    if (report.rateDue != 0 && windowState.titleless == 0) {
-        char text[kReadoutSize];
-        formatReadout(text, report.framesPerSecond);
-        SetWindowTextA(windowState.mainWindow, text);
+FrameOutcome stepWindowFrame(int64_t now) {
+    const FrameOutcome outcome =
+        stepFrame(windowVoyage, {now, windowState.clientWidth, windowState.clientHeight, 0});
+    if (outcome.readoutDue != 0 && windowState.titleless == 0) {
+        SetWindowTextA(windowState.mainWindow, outcome.readout);
     }
-    if (report.journeyOver != 0) {
+    if (outcome.ended != 0) {
         PostMessageA(windowState.mainWindow, WM_CLOSE, 0, 0);
+    }
+    return outcome;
+}
+
+void runCommand(HWND window, Command command) {
+    switch (command) {
+        case Command::HomePage:
+            openWebPage(kHomePageQuery);
+            break;
+        case Command::DonatePage:
+            openWebPage(kDonatePageQuery);
+            break;
+        case Command::Fullscreen:
+            toggleFullscreen();
+            break;
+        case Command::Exit:
+            // WM_DESTROY rather than WM_CLOSE: the destroy handling ends the loop.
+            PostMessageA(window, WM_DESTROY, 0, 0);
+            break;
+        default:
+            applyCommand(windowVoyage.journey, command);
+            break;
     }
 }
 
@@ -174,9 +184,7 @@ void storeClientSize(LPARAM lParam) {
 // Before the loop runs (and behind the start-up error box) the window is only
 // validated: an invalid window would get paint messages without end.
 void paintFrame(HWND window) {
-    if (windowState.running == 1) {
-        updateFrameClock();
-        applyFrameReport(renderFrame(windowState.clientWidth, windowState.clientHeight));
+    if (windowState.running == 1 && stepWindowFrame(counterNow()).rest == 0) {
         SwapBuffers(windowState.deviceContext);
     }
     ValidateRect(window, nullptr);
@@ -197,7 +205,7 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             paintFrame(window);
             return 0;
         case WM_CHAR:
-            handleKey(static_cast<int32_t>(wParam));
+            onCharacter(window, wParam);
             return 0;
         case WM_COMMAND:
             onCommand(window, LOWORD(wParam));
@@ -269,10 +277,10 @@ void debugPrintf(const char* format, ...) {
     OutputDebugStringA(text);
 }
 
-void updateFrameClock() {
+int64_t counterNow() {
     LARGE_INTEGER counter = {};
     QueryPerformanceCounter(&counter);
-    advanceFrameClock(counter.QuadPart);
+    return counter.QuadPart;
 }
 
 void buildPageAddress(char (&address)[kPageAddressSize], const char* query) {

@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-#include "frame.h"
+#include "command.h"
+#include "frame_step.h"
 #include "pages.h"
 #include "tile_image.h"
 
@@ -23,9 +24,12 @@ bool startWindowScene();
 // The pixels of a 24-bit DIB section as the tile; empty (no pixels) for any
 // other bitmap or none.
 TileImage tileFromBitmap(HBITMAP bitmap);
-// The readout into the title (unless titleless) and, at the journey's end,
-// the close request.
-void applyFrameReport(const FrameReport& report);
+// One frame step for the stored client size at counter reading `now`; the
+// readout goes into the title (unless titleless) and, at the journey's end,
+// the close request is posted. The caller swaps unless the outcome rests.
+FrameOutcome stepWindowFrame(int64_t now);
+// Carries out a command of the menu, the accelerator or the keyboard.
+void runCommand(HWND window, Command command);
 // Stores the client size of a WM_SIZE and sets the viewport.
 void storeClientSize(LPARAM lParam);
 // One animation frame once the loop runs; validates the window either way.
@@ -47,7 +51,7 @@ void buildMenu(HWND window);
 // printf to the debugger output, cut at 1023 characters.
 void debugPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Reads the counter and updates time and delta of the frame clock.
-void updateFrameClock();
+// The performance counter's reading.
+int64_t counterNow();
 // The maker's site address followed by `query`, in a zero-filled buffer.
 void buildPageAddress(char (&address)[kPageAddressSize], const char* query);

@@ -1,3 +1,4 @@
 #include "window_state.h"
 
 WindowState windowState = {};
+Voyage windowVoyage = {};

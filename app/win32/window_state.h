@@ -5,8 +5,7 @@
 
 #include <cstdint>
 
-#include "frame.h"
-#include "frame_clock.h"
+#include "voyage.h"
 
 struct WindowState {
     HGLRC glContext;       // GL context, from WM_CREATE to WM_DESTROY
@@ -23,3 +22,7 @@ struct WindowState {
 
 // Module instance, zero at program start, program lifetime.
 extern WindowState windowState;
+
+// The journey the window shows; the window procedure reaches it here, as
+// it reaches windowState.
+extern Voyage windowVoyage;

@@ -18,9 +18,9 @@ TEST(Allocation, FramesAllocateNothing) {
     for (int32_t travel = 0; travel < 400000; travel += 1237) {
         if (travel % 7 == 0)
             tunnel.pulse ^= 1;
-        buildTunnel(travel);
+        buildTunnel(tunnel, travel);
     }
     tunnel.quitRequested = 1;
-    buildTunnel(500000);
+    buildTunnel(tunnel, 500000);
     EXPECT_EQ(allocationCount() - before, 0);
 }

@@ -181,14 +181,14 @@ protected:
 TEST_F(RingBounds, SquarelyFacingRing) {
     placeRing(3, {0, 4, 0, 1}, {1, 0, 0, 1}, {0, 0, 1, 1}, 25);
     ScreenRect r;
-    ringScreenBounds(3, r);
+    ringScreenBounds(tunnel, 3, r);
     expectRect(r, -12.5f, -12.5f, 12.5f, 12.5f);
 }
 
 TEST_F(RingBounds, RingInTheEyePlaneIsAllNaN) {
     placeRing(3, {0, 0, 0, 1}, {1, 0, 0, 1}, {0, 0, 1, 1}, 25);
     ScreenRect r;
-    ringScreenBounds(3, r);
+    ringScreenBounds(tunnel, 3, r);
     EXPECT_TRUE(std::isnan(r.minX));
     EXPECT_TRUE(std::isnan(r.minY));
     EXPECT_TRUE(std::isnan(r.maxX));
@@ -205,7 +205,7 @@ TEST_F(RingBounds, AxesScaledByRadiusAreRoundedToFloat) {
               {-0.1957786f, -0.03376726f, 0.9800666f, 1}, 25);
     const ScreenRect expected = boundsByFormula<true, true>(tunnel.rings[5]);
     ScreenRect r;
-    ringScreenBounds(5, r);
+    ringScreenBounds(tunnel, 5, r);
     EXPECT_EQ(bitsOf(r.minX), bitsOf(expected.minX));
     EXPECT_EQ(bitsOf(r.minY), bitsOf(expected.minY));
     EXPECT_EQ(bitsOf(r.maxX), bitsOf(expected.maxX));
@@ -253,7 +253,7 @@ TEST_F(RingBounds, TiltedRingsAreBoundedTightly) {
             minY = std::min(minY, -2 * pz / py), maxY = std::max(maxY, -2 * pz / py);
         }
         ScreenRect r;
-        ringScreenBounds(7, r);
+        ringScreenBounds(tunnel, 7, r);
         const double tolerance = 1e-4 * (1 + std::max(std::fabs(minX), std::fabs(maxX)));
         EXPECT_NEAR(r.minX, minX, tolerance);
         EXPECT_NEAR(r.maxX, maxX, tolerance);

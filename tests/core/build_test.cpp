@@ -82,7 +82,7 @@ bool finite(const ScreenVertex& v) {
 }  // namespace
 
 TEST_F(Build, TravelZeroStartsOneSpacingAhead) {
-    buildTunnel(0);
+    buildTunnel(tunnel, 0);
     ASSERT_GE(tunnel.visibleRings, 2);
     EXPECT_EQ(tunnel.lastShapedRing, tunnel.visibleRings - 1);
     const RingRecord& ring0 = ringAt(0, 0);
@@ -99,7 +99,7 @@ TEST_F(Build, TravelZeroStartsOneSpacingAhead) {
 
 TEST_F(Build, PulseShapesRingZeroPlainAndRingFiveSwollen) {
     tunnel.pulse = 1;
-    buildTunnel(0);
+    buildTunnel(tunnel, 0);
     ASSERT_GE(tunnel.visibleRings, 6);
     EXPECT_EQ(tunnel.rings[0].radius, 25.0f);
     EXPECT_EQ(tunnel.rings[5].radius, 31.25f);
@@ -108,7 +108,7 @@ TEST_F(Build, PulseShapesRingZeroPlainAndRingFiveSwollen) {
 
 TEST_F(Build, HalfwayRingGetsHalfStepAndHalfTurn) {
     const int32_t travel = 256 * 10 + 128;
-    buildTunnel(travel);
+    buildTunnel(tunnel, travel);
     ASSERT_GE(tunnel.visibleRings, 2);
     EXPECT_EQ(tunnel.ringDepth[0], 0.5f);
     EXPECT_EQ(tunnel.ringDepth[1], 1.5f);
@@ -130,7 +130,7 @@ TEST_F(Build, HalfwayRingGetsHalfStepAndHalfTurn) {
 
 TEST_F(Build, StraightTunnelProjectsExactly) {
     shapeStraightTunnel(300);
-    buildTunnel(0);
+    buildTunnel(tunnel, 0);
     ASSERT_EQ(tunnel.visibleRings, 128) << "nested rectangles never empty the clip";
     EXPECT_EQ(tunnel.lastShapedRing, 300) << "no ring is shaped twice";
     const OutlinePoint* base = tunnel.outlines[0];
@@ -159,7 +159,7 @@ TEST_F(Build, RingCentresAreSummedInSinglePrecision) {
     tunnel.rings[0].turn[0] = 0.03f;
     tunnel.rings[0].turn[1] = 0.02f;
     tunnel.rings[0].turn[2] = 0.05f;
-    buildTunnel(0);
+    buildTunnel(tunnel, 0);
     ASSERT_EQ(tunnel.visibleRings, 128);
 
     Matrix3 turn;
@@ -184,7 +184,7 @@ TEST_F(Build, RingCentresAreSummedInSinglePrecision) {
 }
 
 TEST_F(Build, RowsCloseOnThemselvesAndTextureFollowsRingNumber) {
-    buildTunnel(256 * 190);  // rings 190 onward; ring 200 at position 10
+    buildTunnel(tunnel, 256 * 190);  // rings 190 onward; ring 200 at position 10
     ASSERT_GT(tunnel.visibleRings, 10);
     for (int j = 0; j < tunnel.visibleRings; ++j) {
         const ScreenVertex& first = tunnel.screenVertices[j][0];
@@ -198,7 +198,7 @@ TEST_F(Build, RowsCloseOnThemselvesAndTextureFollowsRingNumber) {
     EXPECT_EQ(tunnel.screenVertices[10][0].t, 3.125f);
 
     freshJourney();
-    buildTunnel(256 * 60);  // ring 64 at position 4
+    buildTunnel(tunnel, 256 * 60);  // ring 64 at position 4
     ASSERT_GT(tunnel.visibleRings, 4);
     EXPECT_EQ(tunnel.screenVertices[4][17].t, 1.0f);
 }
@@ -206,13 +206,13 @@ TEST_F(Build, RowsCloseOnThemselvesAndTextureFollowsRingNumber) {
 TEST_F(Build, NeighbouringTravelValuesGiveNearlyTheSameGeometry) {
     for (int32_t n : {3, 40, 77, 300}) {
         freshJourney();
-        buildTunnel(256 * (n + 1));
+        buildTunnel(tunnel, 256 * (n + 1));
         std::vector<RingRecord> later;
         for (int j = 0; j < tunnel.visibleRings; ++j) later.push_back(ringAt(256 * (n + 1), j));
         const int laterVisible = tunnel.visibleRings;
 
         freshJourney();
-        buildTunnel(256 * n + 255);
+        buildTunnel(tunnel, 256 * n + 255);
         const int earlierVisible = tunnel.visibleRings;
         EXPECT_NEAR(ringAt(256 * n + 255, 0).center.y, 1.0 / 32, 1e-6);
         const int common = std::min(earlierVisible - 1, laterVisible);
@@ -232,7 +232,7 @@ TEST_F(Build, RingsBehindTheEyeProjectWithDepthOneTenth) {
     // A sharp first turn swings ring 1 across the eye plane.
     shapeStraightTunnel(3);
     tunnel.rings[0].turn[0] = 1.5707964f;
-    buildTunnel(0);
+    buildTunnel(tunnel, 0);
     ASSERT_GE(tunnel.visibleRings, 2);
     const RingRecord& ring = tunnel.rings[1];
     int clamped = 0;
@@ -260,7 +260,7 @@ TEST_F(Build, VerticesInTheEyePlaneProjectWithDepthOneTenth) {
     shapeStraightTunnel(3);
     tunnel.rings[0].turn[0] = 3.14159274f;  // pi in single precision
     for (OutlinePoint& o : tunnel.outlines[2]) o.y = 0.0f;
-    buildTunnel(0);
+    buildTunnel(tunnel, 0);
     ASSERT_GE(tunnel.visibleRings, 2);
     const RingRecord& ring = tunnel.rings[1];
     for (int k = 0; k <= 64; ++k) {
@@ -277,7 +277,7 @@ TEST_F(Build, VerticesInTheEyePlaneProjectWithDepthOneTenth) {
 // bending stretch each other choice changes some vertex.
 TEST_F(Build, ProjectionRoundsXAndZButKeepsDepthInDouble) {
     const int32_t travel = 256 * 40 + 77;
-    buildTunnel(travel);
+    buildTunnel(tunnel, travel);
     ASSERT_GE(tunnel.visibleRings, 10);
     EXPECT_EQ(projectionMismatches(travel, kRoundXAndZ), 0);
     EXPECT_GT(projectionMismatches(travel, {false, false, true}), 0);
@@ -286,13 +286,13 @@ TEST_F(Build, ProjectionRoundsXAndZButKeepsDepthInDouble) {
 }
 
 TEST_F(Build, QuitJourneyShrinksToNothingAndShapesNoMore) {
-    buildTunnel(0);
-    buildTunnel(256 * 50);
+    buildTunnel(tunnel, 0);
+    buildTunnel(tunnel, 256 * 50);
     const int32_t last = tunnel.lastShapedRing;
     tunnel.quitRequested = 1;
     int32_t previous = tunnel.visibleRings;
     for (int32_t travel = 256 * 50; travel <= 256 * (last + 2); travel += 97) {
-        buildTunnel(travel);
+        buildTunnel(tunnel, travel);
         EXPECT_EQ(tunnel.lastShapedRing, last);
         EXPECT_LE(tunnel.visibleRings, last - (travel >> 8) + 1);
         EXPECT_LE(tunnel.visibleRings, previous + 0) << "never grows after quitting";
@@ -303,7 +303,7 @@ TEST_F(Build, QuitJourneyShrinksToNothingAndShapesNoMore) {
     // Nothing is projected once no ring is left.
     tunnel.ringDepth[0] = 123.0f;
     tunnel.screenVertices[0][0].x = 456.0f;
-    buildTunnel(256 * (last + 5));
+    buildTunnel(tunnel, 256 * (last + 5));
     EXPECT_EQ(tunnel.visibleRings, 0);
     EXPECT_EQ(tunnel.ringDepth[0], 123.0f);
     EXPECT_EQ(tunnel.screenVertices[0][0].x, 456.0f);
@@ -312,18 +312,18 @@ TEST_F(Build, QuitJourneyShrinksToNothingAndShapesNoMore) {
 TEST_F(Build, QuitWithTenRingsAheadBuildsAtMostEleven) {
     shapeStraightTunnel(10);
     tunnel.quitRequested = 1;
-    buildTunnel(0);
+    buildTunnel(tunnel, 0);
     EXPECT_EQ(tunnel.visibleRings, 11);
     EXPECT_EQ(tunnel.lastShapedRing, 10);
 }
 
 TEST_F(Build, PulseToggleOnlyAffectsRingsShapedAfterwards) {
-    buildTunnel(0);
+    buildTunnel(tunnel, 0);
     const int32_t shapedBefore = tunnel.lastShapedRing;
     std::vector<float> radii;
     for (int n = 0; n <= shapedBefore; ++n) radii.push_back(tunnel.rings[n].radius);
     tunnel.pulse = 1;
-    buildTunnel(256 * 3);
+    buildTunnel(tunnel, 256 * 3);
     for (int n = 3; n <= shapedBefore; ++n) {
         EXPECT_EQ(tunnel.rings[n].radius, radii[n]) << "ring " << n;
     }
@@ -344,7 +344,7 @@ TEST_F(Build, RandomJourneysKeepTheirInvariants) {
             if (random() % 17 == 0)
                 tunnel.pulse ^= 1;
             const int32_t previousLast = tunnel.lastShapedRing;
-            buildTunnel(travel);
+            buildTunnel(tunnel, travel);
             const int32_t base = travel >> 8;
             const int32_t visible = tunnel.visibleRings;
             ASSERT_GE(visible, 1);
@@ -369,7 +369,7 @@ TEST_F(Build, RandomJourneysKeepTheirInvariants) {
                     ASSERT_TRUE(finite(tunnel.screenVertices[j][k]));
                 }
                 ScreenRect bounds;
-                ringScreenBounds(n & 127, bounds);
+                ringScreenBounds(tunnel, n & 127, bounds);
                 rectIntersect(clip, bounds);
             }
             if (visible < 128) {

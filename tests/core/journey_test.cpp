@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "build.h"
-#include "controls.h"
+#include "command.h"
 #include "frame_clock.h"
 #include "test_support.h"
 #include "tunnel_state.h"
@@ -26,22 +26,22 @@ constexpr double kHour = 3600.0;
 // counter in place of the real one.
 struct SimulatedRun {
     SimulatedRun() {
-        frameClock = FrameClock{};
-        frameClock.frequency = kFrequency;
-        frameClock.start = 987654321;
+        startFrameClock(frameClock, 987654321, kFrequency);
         frameClock.now = frameClock.start;
     }
 
     int32_t frame(int64_t ticks) {
-        advanceFrameClock(frameClock.now + ticks);
-        const int32_t whole = advanceJourney(frameClock.delta);
-        buildTunnel(whole);
+        advanceFrameClock(frameClock, frameClock.now + ticks);
+        const int32_t whole = advanceJourney(journey, frameClock.delta);
+        buildTunnel(tunnel, whole);
         return whole;
     }
 
     double hours() const {
         return static_cast<double>(frameClock.now - frameClock.start) / (kFrequency * kHour);
     }
+
+    FrameClock frameClock = {};
 };
 
 double ulpOf(float value) {
@@ -103,12 +103,12 @@ TEST_P(LongJourney, KeepsMovingAtTheSetSpeed) {
     for (int stretch = 0; stretch < kStretches; ++stretch) {
         const double targetSeconds = 1000.0 * kHour * stretch / (kStretches - 1);
         const int64_t jump =
-            std::llround(targetSeconds * kFrequency) - (frameClock.now - frameClock.start);
+            std::llround(targetSeconds * kFrequency) - (sim.frameClock.now - sim.frameClock.start);
         if (jump > 0) {
             const int32_t whole = sim.frame(jump);
             ASSERT_GE(whole, 0);
             ASSERT_GE(tunnel.visibleRings, 1) << "after a jump to hour " << sim.hours();
-            ASSERT_EQ(frameClock.delta, static_cast<float>(jump / double(kFrequency)));
+            ASSERT_EQ(sim.frameClock.delta, static_cast<float>(jump / double(kFrequency)));
         }
         const double step = static_cast<double>(run.speed) * static_cast<float>(frameSeconds);
         double displayed = 0.0;
@@ -159,7 +159,7 @@ TEST(Journey, NormalRangeAdvanceIsTheFloatSum) {
         const float delta = frameTime(random);
         const float expected = static_cast<float>(static_cast<double>(tunnel.travel) +
                                                   static_cast<double>(tunnel.speed) * delta);
-        const int32_t whole = advanceJourney(delta);
+        const int32_t whole = advanceJourney(journey, delta);
         ASSERT_EQ(bitsOf(tunnel.travel), bitsOf(expected));
         ASSERT_EQ(whole, static_cast<int32_t>(expected));
         ASSERT_EQ(journey.carry, 0.0);
@@ -168,28 +168,28 @@ TEST(Journey, NormalRangeAdvanceIsTheFloatSum) {
 
 TEST(Journey, AdvanceOfTwoSecondsIsTwiceTheSpeed) {
     freshJourney();
-    EXPECT_EQ(advanceJourney(2.0f), 16000);
+    EXPECT_EQ(advanceJourney(journey, 2.0f), 16000);
     EXPECT_EQ(tunnel.travel, 16000.0f);
     tunnel.travel = 91.5f;
     tunnel.speed = 8000.0f;
-    EXPECT_EQ(advanceJourney(0.001f), 99);  // 99.5 goes to the builder as 99
+    EXPECT_EQ(advanceJourney(journey, 0.001f), 99);  // 99.5 goes to the builder as 99
 }
 
 TEST(Journey, WrapKeepsTheRingsAheadAndTheirSlots) {
     freshJourney();
     const int32_t beforeWrap = static_cast<int32_t>(kWrapTravel) - 256 * 3 - 10;
     tunnel.travel = static_cast<float>(beforeWrap - 8000);
-    buildTunnel(advanceJourney(1.0f));
+    buildTunnel(tunnel, advanceJourney(journey, 1.0f));
     ASSERT_EQ(tunnel.travel, static_cast<float>(beforeWrap));
     const int32_t last = tunnel.lastShapedRing;
     const int32_t visible = tunnel.visibleRings;
     const RingRecord farRing = tunnel.rings[last & 127];
 
     tunnel.speed = 256 * 4;  // four rings in one second: across the wrap
-    const int32_t whole = advanceJourney(1.0f);
+    const int32_t whole = advanceJourney(journey, 1.0f);
     EXPECT_EQ(whole, beforeWrap + 256 * 4 - static_cast<int32_t>(kWrapTravel));
     EXPECT_EQ(tunnel.lastShapedRing, last - kWrapRings);
-    buildTunnel(whole);
+    buildTunnel(tunnel, whole);
     EXPECT_GE(tunnel.visibleRings, visible - 6);
     EXPECT_EQ(tunnel.lastShapedRing,
               std::max(last - kWrapRings, (whole >> 8) + tunnel.visibleRings - 1));
@@ -220,8 +220,8 @@ TEST(Journey, CrossingTheWrapStaysOnTheUnwrappedJourney) {
     freshJourney();
     tunnel.speed = 16.0f;
     tunnel.travel = static_cast<float>(kTrueWrap - 2584);
-    buildTunnel(static_cast<int32_t>(tunnel.travel));
-    handleKey(27);
+    buildTunnel(tunnel, static_cast<int32_t>(tunnel.travel));
+    applyCommand(journey, Command::EndJourney);
     const auto shaped = std::make_unique<TunnelState>(tunnel);
     auto crossing = std::make_unique<TunnelState>();
     // Travel there holds even numbers only. 6.5 units leave half a unit to
@@ -232,14 +232,14 @@ TEST(Journey, CrossingTheWrapStaysOnTheUnwrappedJourney) {
         const float delta = frame == 1 ? 0.625f : 0.40625f;
         exact += 16.0 * delta;
         const bool wrapped = exact >= kTrueWrap;
-        const int32_t whole = advanceJourney(delta);
+        const int32_t whole = advanceJourney(journey, delta);
         ASSERT_EQ(position(), wrapped ? exact - kTrueWrap : exact) << "frame " << frame;
-        buildTunnel(whole);
+        buildTunnel(tunnel, whole);
         ASSERT_GE(tunnel.visibleRings, 1);
         const std::vector<uint32_t> bits = frameBits();
         *crossing = tunnel;
         tunnel = *shaped;
-        buildTunnel(whole + (wrapped ? static_cast<int32_t>(kTrueWrap) : 0));
+        buildTunnel(tunnel, whole + (wrapped ? static_cast<int32_t>(kTrueWrap) : 0));
         ASSERT_EQ(frameBits(wrapped ? 1260.0f : 0.0f), bits) << "frame " << frame;
         tunnel = *crossing;
     }
@@ -253,24 +253,24 @@ TEST(Journey, AgainAfterTheFlyOutIsAFreshStart) {
     std::vector<std::vector<uint32_t>> fresh;
     freshJourney();
     for (float delta : deltas) {
-        buildTunnel(advanceJourney(delta));
+        buildTunnel(tunnel, advanceJourney(journey, delta));
         fresh.push_back(frameBits());
     }
-    handleKey(32);
-    handleKey(43);
-    buildTunnel(advanceJourney(3.0f));
-    handleKey(27);
+    applyCommand(journey, Command::TogglePulse);
+    applyCommand(journey, Command::Faster);
+    buildTunnel(tunnel, advanceJourney(journey, 3.0f));
+    applyCommand(journey, Command::EndJourney);
     for (int frame = 0; frame < 1000 && tunnel.visibleRings > 0; ++frame) {
-        buildTunnel(advanceJourney(0.02f));
+        buildTunnel(tunnel, advanceJourney(journey, 0.02f));
     }
     ASSERT_EQ(tunnel.visibleRings, 0) << "flown out";
 
-    startJourneyAgain();
+    startJourneyAgain(journey);
     EXPECT_EQ(tunnel.quitRequested, 0);
     EXPECT_EQ(tunnel.pulse, 0);
     EXPECT_EQ(tunnel.speed, 8000.0f);
     for (size_t i = 0; i < deltas.size(); ++i) {
-        buildTunnel(advanceJourney(deltas[i]));
+        buildTunnel(tunnel, advanceJourney(journey, deltas[i]));
         ASSERT_GT(tunnel.visibleRings, 1);
         ASSERT_EQ(frameBits(), fresh[i]) << "frame " << i;
     }
@@ -278,16 +278,16 @@ TEST(Journey, AgainAfterTheFlyOutIsAFreshStart) {
 
 TEST(Journey, HugeOrBrokenStepsStaySafe) {
     freshJourney();
-    buildTunnel(advanceJourney(0.016f));
+    buildTunnel(tunnel, advanceJourney(journey, 0.016f));
     for (float delta : {1e6f, 3.4e38f, std::numeric_limits<float>::infinity(), -5.0f,
                         std::numeric_limits<float>::quiet_NaN(), 0.0f}) {
         const float before = tunnel.travel;
-        const int32_t whole = advanceJourney(delta);
+        const int32_t whole = advanceJourney(journey, delta);
         EXPECT_GE(whole, 0) << delta;
         EXPECT_GE(tunnel.lastShapedRing, -1) << "a jump past every shaped ring keeps none";
         EXPECT_LT(tunnel.travel, kWrapTravel);
         EXPECT_TRUE(std::isfinite(journey.carry));
-        buildTunnel(whole);
+        buildTunnel(tunnel, whole);
         EXPECT_GE(tunnel.visibleRings, 1) << delta;
         if (!(delta > 0.0f)) {
             EXPECT_EQ(tunnel.travel, before) << "a broken clock moves nothing: " << delta;
@@ -303,22 +303,21 @@ TEST(Journey, CounterSecondsRejectsBrokenCounters) {
 }
 
 TEST(FrameClockTest, DeltaComesFromTheReadingsNotTheRoundedTime) {
-    frameClock = FrameClock{};
-    frameClock.frequency = kFrequency;
-    frameClock.start = 5000;
-    advanceFrameClock(5000 + kFrequency / 4);
+    FrameClock frameClock = {};
+    startFrameClock(frameClock, 5000, kFrequency);
+    advanceFrameClock(frameClock, 5000 + kFrequency / 4);
     EXPECT_EQ(frameClock.time, 0.25f);
     EXPECT_EQ(frameClock.delta, 0.25f) << "the first paint measures from start";
 
     // A thousand hours in, time is rounded to a quarter second, but a frame
     // of 0.1 ms still gets its exact length.
     const int64_t late = 5000 + static_cast<int64_t>(1000 * kHour) * kFrequency + 1234567;
-    advanceFrameClock(late);
-    advanceFrameClock(late + 1000);
+    advanceFrameClock(frameClock, late);
+    advanceFrameClock(frameClock, late + 1000);
     EXPECT_EQ(frameClock.delta, 0.0001f);
     EXPECT_EQ(frameClock.time, static_cast<float>((late + 1000 - 5000) / double(kFrequency)));
 
-    advanceFrameClock(late);  // a counter that went backwards moves nothing
+    advanceFrameClock(frameClock, late);  // a counter that went backwards moves nothing
     EXPECT_EQ(frameClock.delta, 0.0f);
 }
 
@@ -378,9 +377,11 @@ TEST(RandomInput, KeysAndClockJumpsKeepTheJourneyValid) {
         for (int step = 0; step < steps; ++step) {
             const int burst = random() % 3 == 0 ? 50 : 1;
             const int32_t key = characters[random() % std::size(characters)];
-            for (int i = 0; i < burst; ++i) handleKey(key);
+            Command command = Command::Faster;
+            for (int i = 0; i < burst && commandForCharacter(key, command); ++i)
+                applyCommand(journey, command);
             if (session % 2 == 1 && step == steps - 200)
-                handleKey(27);
+                applyCommand(journey, Command::EndJourney);
 
             const int32_t whole = sim.frame(jumps[random() % std::size(jumps)]);
             ASSERT_GE(whole, 0);

@@ -41,13 +41,13 @@ TEST_F(Outline, BaseCircleAfterInit) {
 TEST_F(Outline, InitTouchesNeitherRingRowsNorRecords) {
     tunnel.outlines[5][3].x = 77.0f;
     tunnel.rings[9].radius = 3.0f;
-    initRingOutlines();
+    initRingOutlines(tunnel);
     EXPECT_EQ(tunnel.outlines[5][3].x, 77.0f);
     EXPECT_EQ(tunnel.rings[9].radius, 3.0f);
 }
 
 TEST_F(Outline, RingZeroHasNoTurnAndTheBaseOutline) {
-    shapeRing(0, 0, 1.0f);
+    shapeRing(tunnel, 0, 0, 1.0f);
     const RingRecord& ring = tunnel.rings[0];
     EXPECT_EQ(bitsOf(ring.turn[0]), 0u);
     EXPECT_EQ(bitsOf(ring.turn[1]), 0u);
@@ -60,14 +60,14 @@ TEST_F(Outline, RingZeroHasNoTurnAndTheBaseOutline) {
 }
 
 TEST_F(Outline, TurnAnglesPeakWhereTheirSinesDo) {
-    shapeRing(20, 20, 1.0f);
+    shapeRing(tunnel, 20, 20, 1.0f);
     EXPECT_FLOAT_EQ(tunnel.rings[20].turn[0], 0.016755162f);
-    shapeRing(45, 45, 1.0f);
+    shapeRing(tunnel, 45, 45, 1.0f);
     EXPECT_FLOAT_EQ(tunnel.rings[45].turn[1], 0.067020647f);
-    shapeRing(35, 35, 1.0f);
+    shapeRing(tunnel, 35, 35, 1.0f);
     EXPECT_FLOAT_EQ(tunnel.rings[35].turn[2], 0.033510324f);
     // pi/40 rounded to single precision leaves ring 40 a hair off zero.
-    shapeRing(40, 40, 1.0f);
+    shapeRing(tunnel, 40, 40, 1.0f);
     EXPECT_NE(tunnel.rings[40].turn[0], 0.0f);
     EXPECT_NEAR(tunnel.rings[40].turn[0], -1.5e-9, 0.2e-9);
 }
@@ -76,7 +76,7 @@ TEST_F(Outline, TurnAnglesFollowTheirWavesForManyRings) {
     const double frequency[3] = {0.07853982f, 0.034906585f, 0.044879895f};
     const double amplitude[3] = {0.01675516128540039, 0.06702064514160155, 0.03351032257080078};
     for (int n = 0; n < 5000; n += 7) {
-        shapeRing(n & 127, n, 1.0f);
+        shapeRing(tunnel, n & 127, n, 1.0f);
         for (int a = 0; a < 3; ++a) {
             const float expected = static_cast<float>(std::sin(n * frequency[a]) * amplitude[a]);
             EXPECT_NEAR(tunnel.rings[n & 127].turn[a], expected, 1e-9) << "ring " << n;
@@ -100,17 +100,17 @@ TEST_F(Outline, PulseScales) {
         EXPECT_LE(scale, 1.25f);
     }
 
-    shapeRing(5, 5, ringScale(5, 1));
+    shapeRing(tunnel, 5, 5, ringScale(5, 1));
     EXPECT_EQ(tunnel.rings[5].radius, 31.25f);
     EXPECT_EQ(tunnel.outlines[6][0].x, 0.0f);
     EXPECT_EQ(tunnel.outlines[6][0].y, 31.25f);
-    shapeRing(15, 15, ringScale(15, 1));
+    shapeRing(tunnel, 15, 15, ringScale(15, 1));
     EXPECT_EQ(tunnel.rings[15].radius, 18.75f);
 }
 
 TEST_F(Outline, OutlineIsTheBaseCircleScaledInSinglePrecision) {
     const float scale = 1.1234567f;
-    shapeRing(77, 77, scale);
+    shapeRing(tunnel, 77, 77, scale);
     for (int i = 0; i < kOutlinePoints; ++i) {
         EXPECT_EQ(bitsOf(tunnel.outlines[78][i].x), bitsOf(scale * tunnel.outlines[0][i].x));
         EXPECT_EQ(bitsOf(tunnel.outlines[78][i].y), bitsOf(scale * tunnel.outlines[0][i].y));
@@ -118,9 +118,9 @@ TEST_F(Outline, OutlineIsTheBaseCircleScaledInSinglePrecision) {
 }
 
 TEST_F(Outline, RingNumbers128ApartShareASlot) {
-    shapeRing(5, 5, 1.0f);
+    shapeRing(tunnel, 5, 5, 1.0f);
     const RingRecord ring5 = tunnel.rings[5];
-    shapeRing(5, 133, 1.25f);
+    shapeRing(tunnel, 5, 133, 1.25f);
     const RingRecord& ring133 = tunnel.rings[5];
     EXPECT_EQ(ring133.radius, 31.25f);
     EXPECT_NE(bitsOf(ring133.turn[1]), bitsOf(ring5.turn[1]));
@@ -128,7 +128,7 @@ TEST_F(Outline, RingNumbers128ApartShareASlot) {
     EXPECT_EQ(tunnel.lastShapedRing, -1) << "shaping leaves the counter to the walk";
 
     // Shaping again gives identical data: nothing accumulates.
-    shapeRing(5, 5, 1.0f);
+    shapeRing(tunnel, 5, 5, 1.0f);
     const RingRecord again = tunnel.rings[5];
     for (int a = 0; a < 3; ++a) EXPECT_EQ(bitsOf(again.turn[a]), bitsOf(ring5.turn[a]));
     EXPECT_EQ(again.radius, 25.0f);

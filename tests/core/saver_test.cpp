@@ -79,7 +79,7 @@ TEST(SaverSettings, StoredValuesOrTheirDefaults) {
 TEST(SaverSettings, SpeedStepsArePressesFromTheStartSpeed) {
     for (int32_t steps : {-4, -1, 0, 2, 4}) {
         freshJourney();
-        applySaverSettings({steps, steps & 1});
+        applySaverSettings(journey, {steps, steps & 1});
         float expected = 8000.0f;
         for (int32_t i = 0; i < (steps < 0 ? -steps : steps); ++i) {
             expected = static_cast<float>(

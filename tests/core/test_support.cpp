@@ -3,11 +3,13 @@
 #include <cstring>
 
 #include "outline.h"
-#include "tunnel_state.h"
+
+Journey journey = {};
+TunnelState& tunnel = journey.tunnel;
 
 void freshJourney() {
-    resetTunnelState();
-    startJourney();
+    journey = {};
+    startJourney(journey);
 }
 
 uint32_t bitsOf(float value) {
@@ -25,7 +27,7 @@ float floatFromBits(uint32_t bits) {
 void shapeStraightTunnel(int32_t last) {
     for (int32_t n = 0; n <= last; ++n) {
         const int32_t slot = n & (kMaxRings - 1);
-        shapeRing(slot, n, 1.0f);
+        shapeRing(tunnel, slot, n, 1.0f);
         tunnel.rings[slot].turn[0] = 0.0f;
         tunnel.rings[slot].turn[1] = 0.0f;
         tunnel.rings[slot].turn[2] = 0.0f;

@@ -3,6 +3,12 @@
 
 #include <cstdint>
 
+#include "journey.h"
+
+// The journey every test of the suite works on, and its tunnel record.
+extern Journey journey;
+extern TunnelState& tunnel;
+
 // The state scene setup leaves: speed 8000, travel 0, base circle built.
 void freshJourney();
 

@@ -1,5 +1,5 @@
-// The viewer's keys, through handleKey and through the window's messages.
-#include "controls.h"
+// The viewer's commands through the window's messages: characters, Esc,
+// menu items and the accelerator.
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 #include "gl_window.h"
 #include "resource.h"
-#include "tunnel_state.h"
+#include "window_state.h"
 
 namespace {
 
@@ -15,54 +15,13 @@ class ControlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         resetProgramState();
-        startJourney();
+        startJourney(windowVoyage.journey);
     }
 };
 
-TEST_F(ControlsTest, SpeedStepsRoundToExactFloats) {
-    handleKey('+');
-    EXPECT_EQ(tunnel.speed, 11312.80078125f);
-    handleKey('-');
-    EXPECT_EQ(tunnel.speed, 8000.0f) << "+ then - from 8000 must land exactly on 8000";
-    handleKey('-');
-    EXPECT_EQ(tunnel.speed, 5657.30810546875f);
-    handleKey('+');
-    EXPECT_EQ(tunnel.speed, 7999.99951171875f) << "the factors are not exact reciprocals";
-}
-
-TEST_F(ControlsTest, EscapeEndsTheJourneyForGood) {
-    handleKey(27);
-    EXPECT_EQ(tunnel.quitRequested, 1);
-    handleKey(27);
-    EXPECT_EQ(tunnel.quitRequested, 1) << "a second Esc changes nothing";
-    handleKey(32);
-    handleKey('+');
-    EXPECT_EQ(tunnel.quitRequested, 1) << "no other key clears the request";
-}
-
-TEST_F(ControlsTest, SpaceTogglesPulse) {
-    handleKey(' ');
-    EXPECT_EQ(tunnel.pulse, 1);
-    handleKey(' ');
-    EXPECT_EQ(tunnel.pulse, 0);
-    EXPECT_EQ(tunnel.speed, 8000.0f);
-    EXPECT_EQ(tunnel.quitRequested, 0);
-}
-
-TEST_F(ControlsTest, OtherCharactersChangeNothing) {
-    static TunnelState before;
-    before = tunnel;
-    const int32_t ignored[] = {
-        0,  'a', 'A', '=', '*',      13,           26,       28,  31, 33,        42,
-        44, 46,  127, 255, 43 + 256, 45 + 0x10000, 27 - 256, -43, -1, INT32_MIN, INT32_MAX};
-    for (int32_t character : ignored) {
-        handleKey(character);
-        EXPECT_EQ(std::memcmp(&before, &tunnel, sizeof tunnel), 0) << "character " << character;
-    }
-}
-
 TEST_F(ControlsTest, WindowMessagesReachTheSameControls) {
     HWND window = testWindow();
+    const TunnelState& tunnel = windowVoyage.journey.tunnel;
     EXPECT_EQ(SendMessageA(window, WM_CHAR, '+', 0), 0);
     EXPECT_EQ(tunnel.speed, 11312.80078125f);
     EXPECT_EQ(SendMessageA(window, WM_COMMAND, MAKEWPARAM(ID_SLOWER, 0), 0), 0);
@@ -79,10 +38,14 @@ TEST_F(ControlsTest, WindowMessagesReachTheSameControls) {
 }
 
 TEST_F(ControlsTest, UnknownCommandIsIgnored) {
+    const TunnelState& tunnel = windowVoyage.journey.tunnel;
     static TunnelState before;
     before = tunnel;
     EXPECT_EQ(SendMessageA(testWindow(), WM_COMMAND, MAKEWPARAM(12345, 0), 0), 0);
     EXPECT_EQ(SendMessageA(testWindow(), WM_COMMAND, MAKEWPARAM(0, 0), 0), 0);
+    for (WPARAM character : {97, 27 + 256, 43 + 256, 0}) {
+        EXPECT_EQ(SendMessageA(testWindow(), WM_CHAR, character, 0), 0);
+    }
     EXPECT_EQ(std::memcmp(&before, &tunnel, sizeof tunnel), 0);
 }
 

@@ -1,5 +1,5 @@
-// The frame renderer: readout, advance, end of journey and what reaches the
-// screen.
+// The frame step and the renderer in the real window: readout, advance, end
+// of journey and what reaches the screen.
 #include "frame.h"
 
 #include <GL/gl.h>
@@ -91,94 +91,74 @@ protected:
 };
 
 TEST_F(FrameTest, FirstFrameStampsTheClockAndKeepsTheTitle) {
-    frameClock.time = 5.0f;
-    hostFrame();
+    hostFrameAt(5.0);
     EXPECT_EQ(windowTitle(), " Ringvoyage");
-    EXPECT_EQ(frameRenderer.fpsStamp, 5.0f);
-    EXPECT_EQ(frameRenderer.framesSinceStamp, 1);
-    frameClock.time = 5.5f;
-    hostFrame();
-    EXPECT_EQ(frameRenderer.fpsStamp, 5.0f) << "the stamp is set by the first call only";
-    EXPECT_EQ(frameRenderer.framesSinceStamp, 2);
+    EXPECT_EQ(frameRate.fpsStamp, 5.0f);
+    EXPECT_EQ(frameRate.framesSinceStamp, 1);
+    hostFrameAt(5.5);
+    EXPECT_EQ(frameRate.fpsStamp, 5.0f) << "the stamp is set by the first call only";
+    EXPECT_EQ(frameRate.framesSinceStamp, 2);
     EXPECT_EQ(windowTitle(), " Ringvoyage");
 }
 
 TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
-    frameRenderer = {5.0f, 120, 1};
-    frameClock.time = 7.0f;
-    hostFrame();
+    frameRate = {5.0f, 120, 1};
+    hostFrameAt(7.0);
     EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 60 FPS");
-    EXPECT_EQ(frameRenderer.fpsStamp, 7.0f);
-    EXPECT_EQ(frameRenderer.framesSinceStamp, 1) << "this frame counts towards the next";
+    EXPECT_EQ(frameRate.fpsStamp, 7.0f);
+    EXPECT_EQ(frameRate.framesSinceStamp, 1) << "this frame counts towards the next";
 
-    frameRenderer.framesSinceStamp = 100;
-    frameClock.time = 8.5f;
-    hostFrame();
+    frameRate.framesSinceStamp = 100;
+    hostFrameAt(8.5);
     EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 66.6667 FPS");
 
     SetWindowTextA(testWindow(), kProgramTitle);
-    frameRenderer.framesSinceStamp = 50;
-    frameClock.time = 9.4999f;
-    hostFrame();
+    frameRate.framesSinceStamp = 50;
+    hostFrameAt(9.4999);
     EXPECT_EQ(windowTitle(), " Ringvoyage") << "less than a second since the last readout";
-    EXPECT_EQ(frameRenderer.framesSinceStamp, 51);
-    frameClock.time = 9.5f;
-    hostFrame();
+    EXPECT_EQ(frameRate.framesSinceStamp, 51);
+    hostFrameAt(9.5);
     EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 51 FPS");
 
     // The screen saver counts the same way but keeps its title.
     SetWindowTextA(testWindow(), kProgramTitle);
     windowState.titleless = 1;
-    frameClock.time = 11.0f;
-    hostFrame();
+    hostFrameAt(11.0);
     EXPECT_EQ(windowTitle(), " Ringvoyage");
-    EXPECT_EQ(frameRenderer.fpsStamp, 11.0f);
+    EXPECT_EQ(frameRate.fpsStamp, 11.0f);
 
     // After a rest the count starts afresh with the next frame.
     SetWindowTextA(testWindow(), kProgramTitle);
     windowState.titleless = 0;
-    frameRenderer.framesSinceStamp = 400;
-    restartFrameRate();
-    frameClock.time = 30.0f;
-    hostFrame();
+    frameRate.framesSinceStamp = 400;
+    EXPECT_EQ(stepFrame(windowVoyage, {0, 800, 600, 1}).rest, 1) << "hidden: a rest";
+    hostFrameAt(30.0);
     EXPECT_EQ(windowTitle(), " Ringvoyage") << "the first frame after a rest only stamps";
-    frameClock.time = 31.0f;
-    hostFrame();
+    hostFrameAt(31.0);
     EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 1 FPS") << "no frame from before the rest";
 }
 
 TEST_F(FrameTest, AdvancePassesTheWholeTravelToTheBuilder) {
     tunnel.speed = 199.0f;
-    frameClock.delta = 0.5f;
-    hostFrame();
+    hostFrameAt(0.5);
     EXPECT_EQ(tunnel.travel, 99.5f);
     ASSERT_GE(tunnel.visibleRings, 1);
     EXPECT_EQ(tunnel.ringDepth[0], 1.0f - 99.0f / 256.0f) << "built for travel 99";
 
     tunnel.speed = 8000.0f;
-    frameClock.delta = 2.0f;
-    hostFrame();
+    hostFrameAt(2.5);
     EXPECT_EQ(tunnel.travel, 16099.5f) << "a two-second gap moves twice the speed";
     EXPECT_EQ(tunnel.ringDepth[0], 1.0f - 227.0f / 256.0f) << "ring 62, fraction 227/256";
     EXPECT_EQ(tunnel.screenVertices[0][0].t, 62.0f / 64.0f);
 }
 
+// Just short of the wrap, one second at the top speed carries travel over
+// it: the builder gets the wrapped whole travel, never an out-of-range one.
 TEST_F(FrameTest, AdvanceWrapsTravelLongBeforeTheBuildersRange) {
-    frameClock.delta = 0.25f;
-    tunnel.speed = 3.0f;
-    tunnel.travel = 10.0f;
-    EXPECT_EQ(advanceTravel(), 10);
-    EXPECT_EQ(tunnel.travel, 10.75f);
-
-    // Just short of the wrap, one second at the top speed carries travel over
-    // it: the builder gets the wrapped whole travel, never an out-of-range one.
     tunnel.travel = static_cast<float>(kWrapTravel - 1000.0);
     tunnel.speed = kMaxSpeed;
-    frameClock.delta = 1.0f;
-    const int32_t whole = advanceTravel();
-    EXPECT_EQ(whole, static_cast<int32_t>(kMaxSpeed) - 1000);
-    EXPECT_EQ(tunnel.travel, static_cast<float>(whole));
-    hostFrame();
+    hostFrameAt(1.0);
+    EXPECT_EQ(tunnel.travel, static_cast<float>(static_cast<int32_t>(kMaxSpeed) - 1000));
     EXPECT_GE(tunnel.visibleRings, 1);
 }
 
@@ -214,9 +194,8 @@ TEST_F(FrameTest, StripsAreShadedAndOnlyTheInnerWallIsDrawn) {
     // Near ring around the far one: the wall between them faces the viewer.
     placeRing(0, 0.9, 2.0f, s, t);
     placeRing(1, 0.3, 3.0f, s, t);
-    drawTunnel();
+    drawTunnel(tunnel);
     Frame lit = grab(client);
-    EXPECT_EQ(frameRenderer.framesSinceStamp, 1);
     for (double x : {-0.6, 0.6}) {
         const uint8_t* p = lit.at(x, 0.0);
         EXPECT_NEAR(p[0], texel[2], 2) << "x " << x;
@@ -229,7 +208,7 @@ TEST_F(FrameTest, StripsAreShadedAndOnlyTheInnerWallIsDrawn) {
     // Both rings at depth 10: every texel times 1/2.6.
     placeRing(0, 0.9, 10.0f, s, t);
     placeRing(1, 0.3, 10.0f, s, t);
-    drawTunnel();
+    drawTunnel(tunnel);
     Frame dim = grab(client);
     const double grey = 1.0 / 2.6;
     const uint8_t* p = dim.at(0.0, -0.6);
@@ -240,7 +219,7 @@ TEST_F(FrameTest, StripsAreShadedAndOnlyTheInnerWallIsDrawn) {
     // Near at 2, far at 10: the grey runs from full at the outer edge down.
     placeRing(0, 0.9, 2.0f, s, t);
     placeRing(1, 0.3, 10.0f, s, t);
-    drawTunnel();
+    drawTunnel(tunnel);
     Frame ramp = grab(client);
     EXPECT_GT(luminance(ramp.at(0.8, 0.0)), luminance(ramp.at(0.6, 0.0)));
     EXPECT_GT(luminance(ramp.at(0.6, 0.0)), luminance(ramp.at(0.4, 0.0)));
@@ -248,11 +227,10 @@ TEST_F(FrameTest, StripsAreShadedAndOnlyTheInnerWallIsDrawn) {
     // Far ring outside the near one: that wall is seen from its back and culled.
     placeRing(0, 0.3, 2.0f, s, t);
     placeRing(1, 0.9, 3.0f, s, t);
-    drawTunnel();
+    drawTunnel(tunnel);
     Frame culled = grab(client);
     EXPECT_EQ(luminance(culled.at(0.6, 0.0)), 0);
     EXPECT_EQ(luminance(culled.at(-0.6, 0.0)), 0);
-    EXPECT_EQ(frameRenderer.framesSinceStamp, 4);
 }
 
 TEST_F(FrameTest, RealFrameShowsAWallThatDarkensWithDistance) {
@@ -285,13 +263,12 @@ TEST_F(FrameTest, RealFrameShowsAWallThatDarkensWithDistance) {
 
 TEST_F(FrameTest, OneVisibleRingLeavesAClearedWindow) {
     const int32_t last = shapeSomeRings();
-    const int32_t counted = frameRenderer.framesSinceStamp;
+    const int32_t counted = frameRate.framesSinceStamp;
     tunnel.quitRequested = 1;
     tunnel.travel = static_cast<float>(last) * 256.0f;
-    frameClock.delta = 0.0f;
     hostFrame();
     EXPECT_EQ(tunnel.visibleRings, 1);
-    EXPECT_EQ(frameRenderer.framesSinceStamp, counted + 1);
+    EXPECT_EQ(frameRate.framesSinceStamp, counted + 1);
     Frame image = grab(client);
     EXPECT_TRUE(std::all_of(image.rgb.begin(), image.rgb.end(), [](uint8_t v) { return v == 0; }));
     EXPECT_FALSE(takeClose());
@@ -299,10 +276,9 @@ TEST_F(FrameTest, OneVisibleRingLeavesAClearedWindow) {
 
 TEST_F(FrameTest, EndedJourneyAsksToCloseEveryFrameAndDrawsNothing) {
     const int32_t last = shapeSomeRings();
-    const int32_t counted = frameRenderer.framesSinceStamp;
+    const int32_t counted = frameRate.framesSinceStamp;
     tunnel.quitRequested = 1;
     tunnel.travel = static_cast<float>(last + 1) * 256.0f;
-    frameClock.delta = 0.0f;
     glClearColor(0.0f, 0.0f, 1.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -313,7 +289,7 @@ TEST_F(FrameTest, EndedJourneyAsksToCloseEveryFrameAndDrawsNothing) {
         EXPECT_FALSE(takeClose()) << "one request per frame";
     }
     EXPECT_EQ(tunnel.lastShapedRing, last) << "nothing is shaped after the quit request";
-    EXPECT_EQ(frameRenderer.framesSinceStamp, counted);
+    EXPECT_EQ(frameRate.framesSinceStamp, counted);
     Frame image = grab(client);
     const uint8_t* centre = image.at(0.0, 0.0);
     EXPECT_EQ(centre[2], 255) << "the window was not cleared";

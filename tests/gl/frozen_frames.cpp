@@ -11,9 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "frame.h"
-#include "scene.h"
-#include "tunnel_state.h"
 #include "window.h"
 #include "window_state.h"
 
@@ -76,17 +73,21 @@ bool shoot(HWND window, const Scene& scene) {
     if (!setClientSize(window, scene.width, scene.height)) {
         return false;
     }
-    tunnel.pulse = scene.pulse;
-    tunnel.quitRequested = scene.quit;
-    tunnel.travel = scene.travel;
-    frameClock.delta = 0.0f;
+    Journey& journey = windowVoyage.journey;
+    if (journey.tunnel.pulse != scene.pulse) {
+        applyCommand(journey, Command::TogglePulse);
+    }
+    if (scene.quit != 0) {
+        applyCommand(journey, Command::EndJourney);
+    }
+    freezeFrame(windowVoyage, scene.travel);
     // Wine fits the GL drawable to a new window size only at the swap: the
     // frame after it is the one a user sees.
     for (int frame = 0; frame < 2; ++frame) {
         if (frame == 1) {
             SwapBuffers(windowState.deviceContext);
         }
-        applyFrameReport(renderFrame(windowState.clientWidth, windowState.clientHeight));
+        stepWindowFrame(0);
     }
     std::vector<uint8_t> pixels(static_cast<size_t>(scene.width) * scene.height * 3);
     glReadBuffer(GL_BACK);
@@ -97,7 +98,7 @@ bool shoot(HWND window, const Scene& scene) {
     GLfloat projection[16] = {};
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     SwapBuffers(windowState.deviceContext);
-    std::printf("%s: %d rings\n", scene.name, tunnel.visibleRings);
+    std::printf("%s: %d rings\n", scene.name, journey.tunnel.visibleRings);
     const std::string base = scene.name;
     return writeFile(base + "-pixels.rgb", pixels.data(), pixels.size()) &&
            writeFile(base + "-viewport.bin", viewport, sizeof viewport) &&

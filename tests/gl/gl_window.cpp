@@ -3,13 +3,16 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
-#include "frame.h"
-#include "texture.h"
-#include "tunnel_state.h"
 #include "window.h"
 #include "window_state.h"
+
+TunnelState& tunnel = windowVoyage.journey.tunnel;
+FrameClock& frameClock = windowVoyage.clock;
+FrameRate& frameRate = windowVoyage.rate;
+Texture& tunnelTexture = windowVoyage.texture;
 
 namespace {
 
@@ -46,25 +49,30 @@ HWND testWindow() {
 }
 
 void resetProgramState() {
-    resetTunnelState();
-    frameRenderer = {};
+    windowVoyage.journey = {};
+    windowVoyage.rate = {};
+    windowVoyage.frozen = 0;
     frameClock = {};
+    startFrameClock(frameClock, 0, 1000000);
     windowState.running = 0;
     windowState.titleless = 0;
     windowState.mainWindow = sharedWindow;
 }
 
-void hostFrame() {
-    applyFrameReport(renderFrame(windowState.clientWidth, windowState.clientHeight));
+FrameOutcome hostFrame() {
+    return stepWindowFrame(frameClock.now);
+}
+
+FrameOutcome hostFrameAt(double seconds) {
+    const double ticks = seconds * static_cast<double>(frameClock.frequency);
+    return stepWindowFrame(frameClock.start + std::llround(ticks));
 }
 
 void startRealFrameClock(double secondsAgo) {
-    LARGE_INTEGER value = {};
-    QueryPerformanceFrequency(&value);
-    frameClock.frequency = value.QuadPart;
-    QueryPerformanceCounter(&value);
-    frameClock.start = value.QuadPart -
-                       static_cast<int64_t>(secondsAgo * static_cast<double>(frameClock.frequency));
+    LARGE_INTEGER frequency = {};
+    QueryPerformanceFrequency(&frequency);
+    const double ago = secondsAgo * static_cast<double>(frequency.QuadPart);
+    startFrameClock(frameClock, counterNow() - static_cast<int64_t>(ago), frequency.QuadPart);
 }
 
 ClientSize useRealClientSize() {

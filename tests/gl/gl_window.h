@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "frame_step.h"
+
 struct ClientSize {
     int32_t width;   // client width in pixels
     int32_t height;  // client height in pixels
@@ -15,8 +17,15 @@ struct ClientSize {
 // The window, created before the first test; its GL context is current.
 HWND testWindow();
 
-// Back to program start for tunnel, frame renderer, frame clock and the
-// window record's per-run fields; the window and its context stay.
+// The window's journey (windowVoyage), by its parts.
+extern TunnelState& tunnel;
+extern FrameClock& frameClock;
+extern FrameRate& frameRate;
+extern Texture& tunnelTexture;
+
+// Back to program start for the window's journey and the window record's
+// per-run fields; the window, its context and the texture stay. The clock
+// counts microseconds from 0.
 void resetProgramState();
 
 // The window's real client size, also stored and applied as the viewport
@@ -34,9 +43,11 @@ std::vector<uint8_t> bitmapResourcePixels(int32_t id, int32_t& width, int32_t& h
 // `secondsAgo` seconds ago.
 void startRealFrameClock(double secondsAgo);
 
-// One frame as the window procedure draws it, without reading the clock or
-// swapping: the renderer for the stored client size, then its report acted on.
-void hostFrame();
+// One frame step as the window procedure takes it, for the stored client
+// size, without swapping: at the clock's last reading (no time passes), or
+// `seconds` after the clock's start.
+FrameOutcome hostFrame();
+FrameOutcome hostFrameAt(double seconds);
 
 // Discards every message waiting for the window.
 void drainMessages();

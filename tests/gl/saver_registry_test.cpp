@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "tunnel_state.h"
+#include "gl_window.h"
 
 namespace {
 

@@ -95,7 +95,7 @@ TEST_F(SceneTest, ProjectionBoxFollowsTheWindowShape) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height);
-        applyProjection(aspectOf(c.width, c.height));
+        applyProjection(tunnel, aspectOf(c.width, c.height));
         expectProjectionBox(c.box);
         expectModelviewIdentity();
         EXPECT_EQ(tunnel.lastAspect, aspectOf(c.width, c.height));
@@ -103,10 +103,10 @@ TEST_F(SceneTest, ProjectionBoxFollowsTheWindowShape) {
 }
 
 TEST_F(SceneTest, ProjectionIgnoresAspectsWithoutArea) {
-    applyProjection(aspectOf(1024, 600));
+    applyProjection(tunnel, aspectOf(1024, 600));
     const float invalid[] = {0.0f, -1.0f, INFINITY, -INFINITY, NAN};
     for (float aspect : invalid) {
-        applyProjection(aspect);
+        applyProjection(tunnel, aspect);
         EXPECT_TRUE(projectionIsFinite()) << "aspect " << aspect;
         expectProjectionBox({static_cast<double>(aspectOf(1024, 600)), 1.0});
         EXPECT_EQ(tunnel.lastAspect, aspectOf(1024, 600));
@@ -127,8 +127,8 @@ TEST_F(SceneTest, ClientAspectNeedsAnArea) {
 TEST_F(SceneTest, SetupLeavesTheStartingState) {
     windowState.clientWidth = 1024;
     windowState.clientHeight = 600;
-    frameRenderer.fpsStamp = 3.5f;
-    frameRenderer.framesSinceStamp = 17;
+    frameRate.fpsStamp = 3.5f;
+    frameRate.framesSinceStamp = 17;
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glCullFace(GL_BACK);
@@ -161,8 +161,8 @@ TEST_F(SceneTest, SetupLeavesTheStartingState) {
     EXPECT_EQ(tunnel.pulse, 0);
     EXPECT_EQ(tunnel.quitRequested, 0);
     EXPECT_EQ(tunnel.outlines[0][0].y, 25.0f) << "base circle built";
-    EXPECT_EQ(frameRenderer.fpsStamp, 3.5f) << "setup leaves the renderer alone";
-    EXPECT_EQ(frameRenderer.framesSinceStamp, 17);
+    EXPECT_EQ(frameRate.fpsStamp, 3.5f) << "setup leaves the renderer alone";
+    EXPECT_EQ(frameRate.framesSinceStamp, 17);
 }
 
 TEST_F(SceneTest, SetupWithoutAContextFailsAndChangesNothing) {

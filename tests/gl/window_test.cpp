@@ -145,7 +145,7 @@ TEST_F(WindowTest, PaintBeforeTheLoopRunsDrawsNothingAndValidates) {
     InvalidateRect(window, nullptr, FALSE);
     EXPECT_EQ(SendMessageA(window, WM_PAINT, 0, 0), 0);
     EXPECT_EQ(tunnel.visibleRings, 0) << "no frame was built";
-    EXPECT_EQ(frameRenderer.framesSinceStamp, 0);
+    EXPECT_EQ(frameRate.framesSinceStamp, 0);
     EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE)) << "no paint storm";
 }
 
@@ -163,7 +163,7 @@ TEST_F(WindowTest, PaintWhileRunningIsOneFrame) {
     EXPECT_GE(frameClock.now, frameClock.start + frameClock.frequency / 4);
     EXPECT_EQ(tunnel.travel, static_cast<float>(8000.0 * static_cast<double>(frameClock.delta)));
     EXPECT_GT(tunnel.visibleRings, 1);
-    EXPECT_EQ(frameRenderer.framesSinceStamp, 1);
+    EXPECT_EQ(frameRate.framesSinceStamp, 1);
     EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE)) << "the paint validated the window";
 
     const float firstTime = frameClock.time;
@@ -172,7 +172,7 @@ TEST_F(WindowTest, PaintWhileRunningIsOneFrame) {
     // delta comes from the unrounded seconds, time is rounded: equal to within that rounding.
     EXPECT_NEAR(frameClock.delta, frameClock.time - firstTime, 1e-6);
     EXPECT_GT(frameClock.delta, 0.0f);
-    EXPECT_EQ(frameRenderer.framesSinceStamp, 2);
+    EXPECT_EQ(frameRate.framesSinceStamp, 2);
 }
 
 TEST_F(WindowTest, MenuHasOnePopupWithTheCommandsInOrder) {

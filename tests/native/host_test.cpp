@@ -5,11 +5,10 @@
 #include <cstring>
 #include <vector>
 
+#include "command.h"
 #include "embedded_tile.h"
-#include "frame.h"
-#include "host_rules.h"
+#include "frame_step.h"
 #include "options.h"
-#include "tunnel_state.h"
 
 namespace {
 
@@ -124,18 +123,21 @@ TEST(TileFromBmp, TakesOnlyWhole24BitBottomUpImages) {
     EXPECT_EQ(tileRowBytes(5), 16u);
 }
 
-TEST(HostRules, RestingRestartsTheReadoutOrEndsAFlyOut) {
-    EXPECT_TRUE(hasPictureArea(1, 1));
-    EXPECT_FALSE(hasPictureArea(0, 600));
-    EXPECT_FALSE(hasPictureArea(800, 0));
-    resetTunnelState();
-    frameRenderer = {3.0f, 40, 1};
-    EXPECT_FALSE(restEndsJourney());
-    EXPECT_EQ(frameRenderer.stamped, 0) << "the readout counts afresh after the rest";
-    EXPECT_EQ(frameRenderer.framesSinceStamp, 0);
-    tunnel.quitRequested = 1;
-    EXPECT_TRUE(restEndsJourney()) << "a fly-out no one sees ends at once";
-    resetTunnelState();
+// Resting draws nothing, so it needs no GL context.
+TEST(FrameStep, RestingRestartsTheReadoutOrEndsAFlyOut) {
+    static Voyage voyage;
+    for (const HostFrame& unseen :
+         {HostFrame{7, 0, 600, 0}, HostFrame{7, 800, 0, 0}, HostFrame{7, 800, 600, 1}}) {
+        voyage.rate = {3.0f, 40, 1};
+        const FrameOutcome outcome = stepFrame(voyage, unseen);
+        EXPECT_EQ(outcome.rest, 1);
+        EXPECT_EQ(outcome.ended, 0);
+        EXPECT_EQ(voyage.rate.stamped, 0) << "the readout counts afresh after the rest";
+        EXPECT_EQ(voyage.rate.framesSinceStamp, 0);
+        EXPECT_EQ(voyage.clock.now, 0) << "no time passes";
+    }
+    applyCommand(voyage.journey, Command::EndJourney);
+    EXPECT_EQ(stepFrame(voyage, {7, 0, 0, 0}).ended, 1) << "a fly-out no one sees ends at once";
 }
 
 }  // namespace
