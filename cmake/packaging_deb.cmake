@@ -13,11 +13,14 @@ file(MAKE_DIRECTORY ${deb_dir})
 # The mode is the program itself; the daemon finds it among its modes.
 file(CREATE_LINK ../../bin/ringvoyage ${deb_dir}/ringvoyage SYMBOLIC)
 
-# Compressed without name or time stamp, as Debian wants them.
+# The man page with the project's version; both compressed without name or
+# time stamp, as Debian wants them.
+configure_file(${linux_dir}/ringvoyage.6 ${deb_dir}/ringvoyage.6 @ONLY)
+configure_file(${linux_dir}/changelog ${deb_dir}/changelog COPYONLY)
 foreach(page ringvoyage.6 changelog)
   add_custom_command(OUTPUT ${deb_dir}/${page}.gz
-    COMMAND ${GZIP} -9nc ${linux_dir}/${page} > ${deb_dir}/${page}.gz
-    DEPENDS ${linux_dir}/${page} VERBATIM)
+    COMMAND ${GZIP} -9nc ${deb_dir}/${page} > ${deb_dir}/${page}.gz
+    DEPENDS ${deb_dir}/${page} VERBATIM)
 endforeach()
 foreach(size 16 32)
   add_custom_command(OUTPUT ${deb_dir}/icon${size}.png

@@ -75,8 +75,8 @@ ringvoyage_wine_check() {
     return 1
   fi
 }
-# Virtual display used when the caller has none; 1024x768 so that a framed
-# 800x600 window fits.
+# Number of the virtual display started when the caller has none (its
+# screen is 1280x1024, so that a framed 800x600 window fits).
 RINGVOYAGE_XVFB_DISPLAY="${RINGVOYAGE_XVFB_DISPLAY:-:73}"
 
 # True when an X server answers on display $1. A server that resets when its

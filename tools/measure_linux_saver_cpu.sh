@@ -13,7 +13,7 @@ set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 program="${1:-$repo/build/deb/app/sdl/ringvoyage}"
-helper="${2:-$repo/build/native/tests/linux/foreign_window}"
+helper="${2:-$repo/build/native/tests/native/foreign_window}"
 seconds="${RINGVOYAGE_MEASURE_SECONDS:-10}"
 for file in "$program" "$helper"; do
     [ -x "$file" ] || { echo "missing $file: build the deb and native presets first" >&2; exit 1; }

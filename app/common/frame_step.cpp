@@ -4,6 +4,7 @@
 
 #include "frame.h"
 #include "scene.h"
+#include "version.h"
 
 namespace {
 
@@ -76,7 +77,8 @@ void freezeFrame(Voyage& voyage, float travel) {
 }
 
 void formatReadout(char (&text)[kReadoutSize], double framesPerSecond) {
-    std::snprintf(text, sizeof text, "%s 1.03 - %g FPS", kProgramTitle, framesPerSecond);
+    std::snprintf(text, sizeof text, "%s " RINGVOYAGE_READOUT_VERSION " - %g FPS", kProgramTitle,
+                  framesPerSecond);
 }
 
 bool hasPictureArea(int32_t width, int32_t height) {

@@ -15,6 +15,7 @@
 #include "pages.h"
 #include "saver_settings.h"
 #include "sdl_host.h"
+#include "version.h"
 
 namespace {
 

@@ -3,9 +3,8 @@
 // viewport, every mip level of the tile texture) into the directory given as
 // the only argument. check_frozen_frames.cmake hashes them against the stored
 // digests, so a change that moves one pixel of the program's frame fails.
-#include <windows.h>
-// Keep windows.h first: the GL headers need its WINAPI definitions.
 #include <GL/gl.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>

@@ -364,6 +364,8 @@ def find_tool(env_name, program):
 
 
 WINDRES = find_tool("RINGVOYAGE_WINDRES", "i686-w64-mingw32-windres")
+# The build's generated version.h, which the script includes.
+WINDRES_INCLUDE = ["-I", os.environ.get("RINGVOYAGE_GENERATED", ".")]
 
 
 @unittest.skipUnless(WINDRES, "i686-w64-mingw32-windres not available")
@@ -374,7 +376,7 @@ class ResourceScriptTest(unittest.TestCase):
         res = os.path.join(cls.tmp.name, "ringvoyage.res")
         # Run from elsewhere: file names in the script must resolve against
         # the script's own folder.
-        subprocess.run([WINDRES, RC_PATH, "-O", "res", "-o", res],
+        subprocess.run([WINDRES, *WINDRES_INCLUDE, RC_PATH, "-O", "res", "-o", res],
                        check=True, cwd=cls.tmp.name)
         cls.entries = parse_res(read(res))
 
@@ -390,7 +392,7 @@ class ResourceScriptTest(unittest.TestCase):
 
     def test_compiles_to_coff(self):
         obj = os.path.join(self.tmp.name, "ringvoyage.o")
-        subprocess.run([WINDRES, RC_PATH, "-O", "coff", "-o", obj],
+        subprocess.run([WINDRES, *WINDRES_INCLUDE, RC_PATH, "-O", "coff", "-o", obj],
                        check=True, cwd=self.tmp.name)
         self.assertGreater(os.path.getsize(obj), 12288)
 

@@ -1,0 +1,25 @@
+# The one place that picks what differs between the builds: the host folder
+# under app/ and the GL libraries. Windows (MinGW) gives win32 with opengl32
+# and glu32, Emscripten gives web with its GL 1.1 emulation over WebGL, and
+# anything else gives sdl with the system's GL (GLVND) and GLU.
+if(EMSCRIPTEN)
+  set(RINGVOYAGE_HOST web)
+elseif(WIN32)
+  set(RINGVOYAGE_HOST win32)
+else()
+  set(RINGVOYAGE_HOST sdl)
+endif()
+
+add_library(gl_libraries INTERFACE)
+if(RINGVOYAGE_HOST STREQUAL win32)
+  target_link_libraries(gl_libraries INTERFACE glu32 opengl32)
+elseif(RINGVOYAGE_HOST STREQUAL web)
+  target_link_options(gl_libraries INTERFACE -sLEGACY_GL_EMULATION=1)
+else()
+  set(OpenGL_GL_PREFERENCE GLVND)
+  find_package(OpenGL REQUIRED COMPONENTS OpenGL)
+  if(NOT TARGET OpenGL::GLU)
+    message(FATAL_ERROR "GLU not found: install libglu1-mesa-dev (scripts/deps.sh does)")
+  endif()
+  target_link_libraries(gl_libraries INTERFACE OpenGL::GL OpenGL::GLU)
+endif()
