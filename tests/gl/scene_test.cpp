@@ -60,17 +60,6 @@ void expectModelviewIdentity() {
     }
 }
 
-bool projectionIsFinite() {
-    float m[16];
-    readMatrix(GL_PROJECTION_MATRIX, m);
-    for (float v : m) {
-        if (!std::isfinite(v)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 float aspectOf(int32_t width, int32_t height) {
     return static_cast<float>(static_cast<double>(width) / static_cast<double>(height));
 }

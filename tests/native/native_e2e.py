@@ -17,34 +17,15 @@ import sys
 import tempfile
 import time
 
-READOUT = re.compile(r"^ Ringvoyage 1\.03 - [0-9.e+]+ FPS$")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from e2e_driver import READOUT, Failure, check, wait_for  # noqa: E402
+
 KEYS = ["Escape", "minus", "plus", "F11"]
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-    print("ok: " + message, flush=True)
 
 
 def xdotool(*args):
     return subprocess.run(["xdotool"] + list(args), stdout=subprocess.PIPE, text=True,
                           timeout=30, check=True).stdout.rstrip("\n")
-
-
-def wait_for(description, predicate, timeout):
-    deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failure("timed out after %g s waiting for %s" % (timeout, description))
-        time.sleep(0.2)
 
 
 def shot(window):
