@@ -48,8 +48,7 @@ PictureProblem jpegHeader(const uint8_t* bytes, size_t available, bool whole,
                           PictureHeader& header) {
     size_t at = 2;
     for (;;) {
-        while (at < available && bytes[at] == 0xFF && at + 1 < available &&
-               bytes[at + 1] == 0xFF) {
+        while (at < available && bytes[at] == 0xFF && at + 1 < available && bytes[at + 1] == 0xFF) {
             ++at;  // fill bytes before a marker
         }
         if (at + 4 > available) {
@@ -206,7 +205,8 @@ bool finishTileScaler(const TileScaler& scaler, PictureTile& tile) {
     if (scaler.rowsFed != scaler.height || scaler.height <= 0) {
         return false;
     }
-    const uint64_t area = static_cast<uint64_t>(scaler.width) * static_cast<uint64_t>(scaler.height);
+    const uint64_t area =
+        static_cast<uint64_t>(scaler.width) * static_cast<uint64_t>(scaler.height);
     for (int32_t j = 0; j < kSide; ++j) {
         const uint64_t* sums = scaler.sums + 3 * kSide * j;
         uint8_t* out = tile.bgr + 3 * kSide * (kSide - 1 - j);  // the DIB's bottom row first

@@ -31,7 +31,7 @@ const char* pictureProblemText(PictureProblem problem);
 bool pictureSizeAllowed(int64_t width, int64_t height);
 
 struct PictureHeader {
-    int32_t width;   // 0 while the header lies beyond the bytes given
+    int32_t width;  // 0 while the header lies beyond the bytes given
     int32_t height;
 };
 
@@ -53,11 +53,11 @@ struct PictureTile {
 // first, so a host never needs the whole picture in memory. Pixels are laid
 // over black by their alpha (straight, not premultiplied).
 struct TileScaler {
-    int32_t width;      // of the picture
+    int32_t width;  // of the picture
     int32_t height;
-    int32_t rowsFed;    // rows taken so far
-    PixelOrder order;   // byte order of the rows fed
-    uint32_t row[kPictureTileSide * 3];  // one picture row's column sums
+    int32_t rowsFed;                                         // rows taken so far
+    PixelOrder order;                                        // byte order of the rows fed
+    uint32_t row[kPictureTileSide * 3];                      // one picture row's column sums
     uint64_t sums[kPictureTileSide * kPictureTileSide * 3];  // weighted sums, top row first
 };
 

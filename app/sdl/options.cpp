@@ -152,8 +152,8 @@ HostOptions parseHostOptions(int argc, const char* const* argv) {
             case Kind::Fps:
                 options.printRate = 1;
                 break;
-            case Kind::Tile:
-                options.tilePath = value;
+            case Kind::Tile:  // an empty chooser in the settings may pass ""
+                options.tilePath = value[0] != '\0' ? value : nullptr;
                 break;
             case Kind::Ignored:
             case Kind::IgnoredArg:

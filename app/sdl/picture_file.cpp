@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
-
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -73,8 +72,8 @@ PictureProblem loadPictureFile(const char* path, PictureTile& tile) {
     PictureProblem problem = readFile(path, bytes);
     PictureHeader header = {};
     if (problem == PictureProblem::None) {
-        problem = checkPictureHeader(bytes.data(), bytes.size(),
-                                     static_cast<int64_t>(bytes.size()), header);
+        problem = checkPictureHeader(bytes.data(), bytes.size(), static_cast<int64_t>(bytes.size()),
+                                     header);
     }
     if (problem != PictureProblem::None) {
         return problem;

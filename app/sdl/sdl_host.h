@@ -28,10 +28,11 @@ struct SdlHost {
 extern SdlHost sdlHost;
 
 // A legacy GL context for `window`, made current, and the scene set up with
-// the tile (the user's picture, else the built-in one). Paced, frames come at most at the display's refresh
-// rate (the swap waits for the retrace, or the loop sleeps where the driver
-// will not wait); otherwise they come as fast as they can. False (with one
-// line on stderr) when no context can be made.
+// the tile (the user's picture, else the built-in one). Paced, frames come
+// at most at the display's refresh rate (the swap waits for the retrace, or
+// the loop sleeps where the driver will not wait); otherwise they come as
+// fast as they can. False (with one line on stderr) when no context can be
+// made.
 bool attachContext(SDL_Window* window, bool paced);
 
 // Scene and context go; the window stays the caller's.

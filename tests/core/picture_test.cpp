@@ -1,10 +1,10 @@
+#include "picture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
 #include <vector>
-
-#include "picture.h"
 
 namespace {
 
@@ -31,8 +31,8 @@ PictureTile scale(const std::vector<uint8_t>& rgba, int32_t width, int32_t heigh
 
 // Brute force on the grid where a picture pixel is 64 x 64 cells and a tile
 // pixel width x height cells: the mean of a tile pixel's cells, rounded.
-uint8_t referenceChannel(const std::vector<uint8_t>& rgba, int32_t width, int32_t height,
-                         int32_t i, int32_t j, int32_t channel) {
+uint8_t referenceChannel(const std::vector<uint8_t>& rgba, int32_t width, int32_t height, int32_t i,
+                         int32_t j, int32_t channel) {
     uint64_t sum = 0;
     for (int64_t y = int64_t{j} * height; y < int64_t{j + 1} * height; ++y) {
         for (int64_t x = int64_t{i} * width; x < int64_t{i + 1} * width; ++x) {
@@ -60,8 +60,7 @@ PictureProblem check(const std::vector<uint8_t>& bytes, PictureHeader& header,
                      int64_t fileSize = -1) {
     header = {};
     return checkPictureHeader(bytes.data(), bytes.size(),
-                              fileSize < 0 ? static_cast<int64_t>(bytes.size()) : fileSize,
-                              header);
+                              fileSize < 0 ? static_cast<int64_t>(bytes.size()) : fileSize, header);
 }
 
 }  // namespace

@@ -21,6 +21,11 @@ def png(width, height, pixel_data):
             chunk(b"IEND", b""))
 
 
+def solid_png(width, height, rgba):
+    """A picture of one colour."""
+    return png(width, height, zlib.compress((b"\0" + bytes(rgba) * width) * height, 9))
+
+
 def picture_rows(width, height):
     rows = bytearray()
     for y in range(height):
