@@ -1,7 +1,8 @@
 #include "picture_wic.h"
 
-#include <wincodec.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <wincodec.h>
 
 #include <cstdio>
 #include <memory>

@@ -2,8 +2,9 @@
 // borderless window over all screens (/s), inside a window given by the
 // screen-saver settings (/p), or the settings dialog (/c). See
 // saver_options.h for the command line.
-#include <commdlg.h>
 #include <windows.h>
+// After windows.h, which they need.
+#include <commdlg.h>
 #include <windowsx.h>
 
 #include <cstdint>
