@@ -130,10 +130,7 @@ var Module = (function () {
       command(Number(button.getAttribute("data-command")));
     }
   });
-  document.getElementById("fly").addEventListener("click", function () {
-    still.hidden = true;
-    command(kFly);
-  });
+  document.getElementById("fly").addEventListener("click", function () { command(kFly); });
   document.getElementById("again").addEventListener("click", function () {
     end.hidden = true;
     canvas.hidden = false;
@@ -176,6 +173,7 @@ var Module = (function () {
       document.getElementById("fly").focus();
       return true;
     },
+    showFlying: function () { still.hidden = true; },
     postRun: function () { running = true; },  // main has set the tunnel going
     // What the program throws ends here, also where the browser would hide
     // it from the handlers above (scripts opened from disk).

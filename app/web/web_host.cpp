@@ -70,6 +70,7 @@ EM_JS(double, page_link_number, (const char* name), {
 EM_JS(int, page_starts_still, (), {
     return Module.startsStill() ? 1 : 0;
 });
+EM_JS(void, page_show_flying, (), { Module.showFlying(); });
 // The travel of ?travel=N, or -1 without one.
 EM_JS(double, page_frozen_travel, (), {
     var text = new URLSearchParams(location.search).get("travel");
@@ -138,6 +139,20 @@ void drawFrame() {
     }
 }
 
+void startFrames() {
+    startFrameClock(counterNow(), kMicroseconds);
+    emscripten_set_main_loop(drawFrame, 0, 0);
+}
+
+// The still frame ends when the viewer asks to fly, in or out.
+void flyFromStill() {
+    if (webHost.still != 0 && webHost.over == 0) {
+        webHost.still = 0;
+        page_show_flying();
+        startFrames();
+    }
+}
+
 // Keys as on the desktop: the characters typed, Esc, and F11 for fullscreen.
 // Shortcuts with Ctrl, Alt or Meta stay the browser's.
 EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
@@ -146,6 +161,7 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     }
     if (std::strcmp(event->key, "Escape") == 0) {
         handleKey(kKeyEscape);
+        flyFromStill();
         return EM_TRUE;
     }
     if (std::strcmp(event->key, "F11") == 0) {
@@ -179,11 +195,6 @@ EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
     return EM_FALSE;
 }
 
-void startFrames() {
-    startFrameClock(counterNow(), kMicroseconds);
-    emscripten_set_main_loop(drawFrame, 0, 0);
-}
-
 }  // namespace
 
 // The end screen's "fly again": a new journey from the start.
@@ -212,12 +223,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void ringvoyage_command(int32_t command) {
             break;
         case kCommandFlyOut:
             handleKey(kKeyEscape);
+            flyFromStill();
             break;
         case kCommandFly:
-            if (webHost.still != 0 && webHost.over == 0) {
-                webHost.still = 0;
-                startFrames();
-            }
+            flyFromStill();
             break;
         default:
             break;
