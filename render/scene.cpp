@@ -48,6 +48,11 @@ void initScene(Journey& journey, Texture& texture, const TileImage& tile, int32_
     startJourney(journey);
 }
 
+void replaceSceneTile(Texture& texture, const TileImage& tile) {
+    texture.load(tile);
+    texture.bind();
+}
+
 void releaseScene(Texture& texture) {
     texture.release();
 }

@@ -52,6 +52,8 @@ FrameOutcome stepFrame(Voyage& voyage, const HostFrame& frame) {
         voyage.clock.delta = 0.0f;
         journey.tunnel.travel = voyage.frozenTravel;
         journey.carry = 0.0;
+    } else if (frame.still != 0) {
+        voyage.clock.delta = 0.0f;
     } else {
         advanceFrameClock(voyage.clock, frame.now);
     }

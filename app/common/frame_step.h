@@ -19,6 +19,7 @@ struct HostFrame {
     int32_t width;  // client (drawable) size in pixels
     int32_t height;
     uint8_t hidden;  // 1 while no one can see the window (hidden, minimised, tab in background)
+    uint8_t still;   // 1: a held frame; no time passes, the journey stays where it is
 };
 
 struct FrameOutcome {

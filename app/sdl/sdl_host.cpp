@@ -142,7 +142,7 @@ void showReadout(const char* text) {
 
 // One frame step; false when it rested and drew nothing.
 bool stepOneFrame() {
-    const HostFrame frame = {counterNow(), sdlHost.width, sdlHost.height, sdlHost.hidden};
+    const HostFrame frame = {counterNow(), sdlHost.width, sdlHost.height, sdlHost.hidden, 0};
     const FrameOutcome outcome = stepFrame(voyage, frame);
     if (outcome.readoutDue != 0) {
         showReadout(outcome.readout);
@@ -169,7 +169,8 @@ bool attachContext(SDL_Window* window, bool paced, const SaverSettings& settings
     storeDrawableSize();
     startFrameClock(voyage.clock, counterNow(),
                     static_cast<int64_t>(SDL_GetPerformanceFrequency()));
-    startVoyage(voyage, embeddedTile(), sdlHost.width, sdlHost.height);
+    startVoyage(voyage, sdlHost.tile.bgr != nullptr ? sdlHost.tile : embeddedTile(), sdlHost.width,
+                sdlHost.height);
     applySaverSettings(voyage.journey, settings);
     return true;
 }

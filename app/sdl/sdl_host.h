@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "saver_settings.h"
+#include "tile_image.h"
 
 struct SdlHost {
     SDL_Window* window;     // the window drawn into
@@ -19,16 +20,18 @@ struct SdlHost {
     uint8_t quit;           // 1 once the loop is to end
     uint8_t foreign;        // 1 in a window made elsewhere: no keys, title or fullscreen
     uint8_t printRate;      // 1: the frame-rate readout also goes to stdout
+    TileImage tile;         // the user's picture for the walls; no pixels: the built-in tile
 };
 
 // Module instance, zero at program start, program lifetime.
 extern SdlHost sdlHost;
 
 // A legacy GL context for `window`, made current, and the scene set up with
-// the built-in tile and `settings` in force. Paced, frames come at most at
-// the display's refresh rate (the swap waits for the retrace, or the loop
-// waits where the driver will not); otherwise they come as fast as they
-// can. False (with one line on stderr) when no context can be made.
+// the tile (the user's picture, else the built-in one) and `settings` in
+// force. Paced, frames come at most at the display's refresh rate (the swap
+// waits for the retrace, or the loop waits where the driver will not);
+// otherwise they come as fast as they can. False (with one line on stderr)
+// when no context can be made.
 bool attachContext(SDL_Window* window, bool paced, const SaverSettings& settings);
 
 // Scene and context go; the window stays the caller's.

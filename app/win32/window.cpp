@@ -109,11 +109,15 @@ void releaseGlContext() {
     PostQuitMessage(0);
 }
 
-bool startWindowScene() {
+bool startWindowScene(const TileImage& picture) {
     // Without a GL context (no usable pixel format or driver) nothing could
     // ever be drawn: report it rather than run a blank window.
     if (wglGetCurrentContext() == nullptr) {
         return false;
+    }
+    if (picture.bgr != nullptr) {
+        startVoyage(windowVoyage, picture, windowState.clientWidth, windowState.clientHeight);
+        return true;
     }
     // The DIB section holds the pixels GLU reads, so it outlives the upload.
     HBITMAP bitmap =
@@ -144,7 +148,7 @@ TileImage tileFromBitmap(HBITMAP bitmap) {
 
 FrameOutcome stepWindowFrame(int64_t now) {
     const FrameOutcome outcome =
-        stepFrame(windowVoyage, {now, windowState.clientWidth, windowState.clientHeight, 0});
+        stepFrame(windowVoyage, {now, windowState.clientWidth, windowState.clientHeight, 0, 0});
     if (outcome.readoutDue != 0 && windowState.titleless == 0) {
         SetWindowTextA(windowState.mainWindow, outcome.readout);
     }

@@ -131,7 +131,7 @@ TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
     SetWindowTextA(testWindow(), kProgramTitle);
     windowState.titleless = 0;
     frameRate.framesSinceStamp = 400;
-    EXPECT_EQ(stepFrame(windowVoyage, {0, 800, 600, 1}).rest, 1) << "hidden: a rest";
+    EXPECT_EQ(stepFrame(windowVoyage, {0, 800, 600, 1, 0}).rest, 1) << "hidden: a rest";
     hostFrameAt(30.0);
     EXPECT_EQ(windowTitle(), " Ringvoyage") << "the first frame after a rest only stamps";
     hostFrameAt(31.0);

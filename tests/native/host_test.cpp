@@ -40,6 +40,10 @@ TEST(HostOptions, ModesSettingsAndIgnoredOptions) {
     EXPECT_EQ(none.settings.speedSteps, 0);
     EXPECT_EQ(none.settings.pulse, 0);
     EXPECT_EQ(none.printRate, 0);
+    EXPECT_EQ(none.tilePath, nullptr);
+    EXPECT_EQ(parse({"--tile", "a.png", "--root"}).mode, HostMode::Root);
+    EXPECT_STREQ(parse({"-tile", "a.png", "--root"}).tilePath, "a.png");
+    EXPECT_EQ(parse({"--tile", "", "--root"}).tilePath, nullptr) << "an empty file chooser";
 
     const HostOptions daemon =
         parse({"-root", "-install", "--visual", "default", "-mono", "--speed", "-4", "-pulse"});
@@ -83,6 +87,7 @@ TEST(HostOptions, RefusedWithTheArgumentToBlame) {
         {{"--window-id", "12ab"}, "12ab"},
         {{"--window-id", "-5"}, "-5"},
         {{"--visual"}, "--visual"},
+        {{"--root", "--tile"}, "--tile"},
         {{"--fps", "--help"}, "--help"},
         {{"--version", "--root"}, "--root"},
     };
@@ -127,7 +132,7 @@ TEST(TileFromBmp, TakesOnlyWhole24BitBottomUpImages) {
 TEST(FrameStep, RestingRestartsTheReadoutOrEndsAFlyOut) {
     static Voyage voyage;
     for (const HostFrame& unseen :
-         {HostFrame{7, 0, 600, 0}, HostFrame{7, 800, 0, 0}, HostFrame{7, 800, 600, 1}}) {
+         {HostFrame{7, 0, 600, 0, 0}, HostFrame{7, 800, 0, 0, 0}, HostFrame{7, 800, 600, 1, 0}}) {
         voyage.rate = {3.0f, 40, 1};
         const FrameOutcome outcome = stepFrame(voyage, unseen);
         EXPECT_EQ(outcome.rest, 1);
@@ -137,7 +142,7 @@ TEST(FrameStep, RestingRestartsTheReadoutOrEndsAFlyOut) {
         EXPECT_EQ(voyage.clock.now, 0) << "no time passes";
     }
     applyCommand(voyage.journey, Command::EndJourney);
-    EXPECT_EQ(stepFrame(voyage, {7, 0, 0, 0}).ended, 1) << "a fly-out no one sees ends at once";
+    EXPECT_EQ(stepFrame(voyage, {7, 0, 0, 0, 0}).ended, 1) << "a fly-out no one sees ends at once";
 }
 
 }  // namespace
