@@ -10,7 +10,7 @@ namespace {
 
 struct ForeignWindow {
     Window id;               // the watched window; 0 while none is
-    XErrorHandler previous;  // SDL's handler, for errors about anything else
+    XErrorHandler previous;  // Xlib's handler, for errors once the start is over
     uint8_t gone;            // 1 once the window has been destroyed
     uint8_t probeFailed;     // 1 when the existence probe drew an error
     uint8_t started;         // 1 once the start is over

@@ -9,7 +9,6 @@
 //
 // Usage: foreign_window WIDTH HEIGHT [unmapped | input-only]
 #include <X11/Xlib.h>
-
 #include <X11/Xutil.h>
 #include <unistd.h>
 
@@ -89,9 +88,9 @@ int main(int argc, char** argv) {
     const unsigned h = static_cast<unsigned>(height);
     XSetWindowAttributes none = {};
     const Window window =
-        inputOnly ? XCreateWindow(display, root, 0, 0, w, h, 0, 0, InputOnly, CopyFromParent, 0,
-                                  &none)
-                  : XCreateSimpleWindow(display, root, 0, 0, w, h, 0, 0, BlackPixel(display, 0));
+        inputOnly
+            ? XCreateWindow(display, root, 0, 0, w, h, 0, 0, InputOnly, CopyFromParent, 0, &none)
+            : XCreateSimpleWindow(display, root, 0, 0, w, h, 0, 0, BlackPixel(display, 0));
     XStoreName(display, window, "foreign window");
     if (!unmapped) {
         XMapWindow(display, window);
