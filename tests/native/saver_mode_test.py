@@ -86,7 +86,12 @@ class Mode:
 
 def wait_readout(mode, what):
     """The mode's own first frames: its first --fps readout."""
-    wait_for("%s: a readout" % what, lambda: mode.rates(), timeout=60)
+    def readout():
+        if mode.process.poll() is not None:
+            raise Failure("%s: the mode ended (%d): %r" % (what, mode.process.returncode,
+                                                            mode.errors()))
+        return mode.rates()
+    wait_for("%s: a readout" % what, readout, timeout=60)
 
 
 def wait_lit(window, path, what, size):
