@@ -166,7 +166,7 @@ SDL_Window* openForeignWindow(uint64_t id) {
 
 // Descriptors 0-2 closed by the caller would be reused for the X connection,
 // and the readout written into it; they are given /dev/null first, as a
-// daemon does. A readout nobody reads any more then fails quietly.
+// daemon does.
 void keepStandardStreams() {
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
         if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
@@ -177,7 +177,6 @@ void keepStandardStreams() {
             }
         }
     }
-    std::signal(SIGPIPE, SIG_IGN);
 }
 
 // The tunnel until the journey, the window or the program ends.
@@ -187,6 +186,7 @@ int runTunnel(const HostOptions& options) {
     if (foreign && target == 0) {
         return kExitNoDisplay;
     }
+    std::signal(SIGPIPE, SIG_IGN);  // a readout nobody reads any more is only lost
     catchXErrors(foreign ? target : 0);
     if (!openDisplay(foreign)) {
         return kExitNoDisplay;
