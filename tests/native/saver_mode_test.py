@@ -111,8 +111,8 @@ def window_name(window):
 
 def check_speed(program, helper, workdir, slow):
     """--speed 4 beside the --speed -4 of `slow`: read at the same times, the
-    fast picture changes far more from one frame to the next. Samples with no
-    new frame in either window are left out, so the frame rates do not count."""
+    fast picture changes far more from one frame to the next. A window's
+    samples with no new frame are left out, so the frame rates do not count."""
     fast_window = ForeignWindow(helper, 480, 360)
     run(["xdotool", "windowmove", fast_window.id, "490", "0"])
     fast = Mode(program, workdir, "fast", ["--window-id", fast_window.id, "--speed", "4", "--fps"])
@@ -210,7 +210,8 @@ def scenario_gone_at_start(program, helper, workdir):
     """A window that goes while the mode starts: exit 0 and nothing said, or,
     gone before the mode looked, the one line of a missing window. The delay
     hovers about the moment the mode first looks at the window."""
-    delay, late, missing = 0.3, 0, re.compile(r"^ringvoyage: no window 0x[0-9a-f]+ on this display$")
+    missing = re.compile(r"^ringvoyage: no window 0x[0-9a-f]+ on this display$")
+    delay, late = 0.3, 0
     for cycle in range(12):
         window = ForeignWindow(helper, 160, 120)
         mode = Mode(program, workdir, "race", ["--window-id", window.id])
