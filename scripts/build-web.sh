@@ -10,16 +10,16 @@ repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
 
 if [ "${1:-}" != --no-deps ]; then
-    scripts/deps.sh
+    scripts/deps.sh web
 fi
 # Debian's emscripten finds its JavaScript modules (acorn) only here.
 export NODE_PATH=/usr/share/nodejs
 
-cmake --preset web >/dev/null
-cmake --build --preset web -j2 --target ringvoyage_web
+cmake --preset release-web >/dev/null
+cmake --build --preset release-web -j2 --target ringvoyage_web
 
 page="$repo/build/web"
-built="$repo/build/web-build/app/web"
+built="$repo/build/release-web/app/web"
 rm -rf "$page"
 mkdir -p "$page"
 cp "$built/index.html" "$built/ringvoyage.js" "$built/ringvoyage.wasm" "$page/"

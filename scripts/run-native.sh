@@ -19,7 +19,7 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ] || [ "$seconds" -gt 36
     exit 1
 fi
 
-scripts/deps.sh
+scripts/deps.sh native
 cmake --preset release >/dev/null
 cmake --build --preset release -j2 --target ringvoyage
 program="$repo/build/release/app/sdl/ringvoyage"
