@@ -25,9 +25,10 @@ NATIVE=(
 )
 WINDOWS_I686=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
 WINDOWS_X86_64=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
-WINE_64=(wine wine64 libgl1 libgl1-mesa-dri)
+WINE=(wine libgl1 libgl1-mesa-dri)
+WINE_64=(wine64)
 WINE_32=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386)
-WEB=(emscripten python3 chromium)
+WEB=(emscripten python3 chromium imagemagick)
 PACKAGE=(nsis python3 file dpkg-dev)
 TEST=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev clang-format python3
@@ -57,16 +58,16 @@ for target in "$@"; do
       ;;
     windows)
       # run.sh builds and runs the one Windows program this host can run.
-      wanted+=("${BUILD[@]}" "${WINE_64[@]}" "${HEADLESS[@]}")
+      wanted+=("${BUILD[@]}" "${WINE[@]}" "${HEADLESS[@]}")
       if ringvoyage_host_runs_32bit; then
         wanted+=("${WINDOWS_I686[@]}" "${WINE_32[@]}")
       else
-        wanted+=("${WINDOWS_X86_64[@]}")
+        wanted+=("${WINDOWS_X86_64[@]}" "${WINE_64[@]}")
       fi
       what+=", the Windows program"
       ;;
     web)
-      wanted+=("${BUILD[@]}" "${WEB[@]}" "${HEADLESS[@]}")
+      wanted+=("${BUILD[@]}" "${WEB[@]}")
       what+=", the web page"
       ;;
     package)
@@ -76,7 +77,7 @@ for target in "$@"; do
       ;;
     test)
       wanted+=("${BUILD[@]}" "${NATIVE[@]}" "${HEADLESS[@]}" "${WINDOWS_I686[@]}"
-        "${WINDOWS_X86_64[@]}" "${WINE_64[@]}" "${WEB[@]}" "${PACKAGE[@]}" "${TEST[@]}")
+        "${WINDOWS_X86_64[@]}" "${WINE[@]}" "${WINE_64[@]}" "${WEB[@]}" "${PACKAGE[@]}" "${TEST[@]}")
       if ringvoyage_host_runs_32bit; then
         wanted+=("${WINE_32[@]}")
       fi
