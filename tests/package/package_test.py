@@ -12,6 +12,7 @@
 Exit status 0: passed; 77: skipped (the reason is printed); else failed.
 """
 
+import atexit
 import gzip
 import os
 import pwd
@@ -167,8 +168,12 @@ def scenario_daemon(deb, workdir, shot_path):
     user, as_user = ordinary_user()
     shutil.rmtree(workdir, ignore_errors=True)
     os.makedirs(workdir)
-    root = unpack(readable_copy(deb, workdir), os.path.join(workdir, "root"))
-    for base, dirs, _ in os.walk(workdir):
+    # The user must reach the mode wherever the build tree is: a home such as
+    # root's lets nobody else in.
+    unpacked = tempfile.mkdtemp(prefix="ringvoyage-daemon-")
+    atexit.register(shutil.rmtree, unpacked, True)
+    root = unpack(readable_copy(deb, unpacked), os.path.join(unpacked, "root"))
+    for base, dirs, _ in os.walk(unpacked):
         for d in dirs:
             os.chmod(os.path.join(base, d), 0o755)
     mode = root + MODE
