@@ -50,17 +50,9 @@ mkdir -p "$repo/build/fresh"
 out="$(mktemp -d "$repo/build/fresh/run.XXXXXX")" tree="$out/tree" mounts=()
 mkdir "$tree"
 
-# Ends what the command left running in the tree, unmounts, and deletes the
-# tree only once nothing is mounted under it.
+# Unmounts, and deletes the tree only once nothing is mounted under it.
 cleanup() {
-  local pid root i
-  for signal in TERM KILL; do
-    for root in /proc/[0-9]*/root; do
-      pid="${root#/proc/}"
-      [ "$(readlink "$root" 2>/dev/null)" != "$tree" ] || kill "-$signal" "${pid%/root}" 2>/dev/null
-    done
-    sleep 1
-  done
+  local i
   for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
     umount "${mounts[i]}" 2>/dev/null || umount -l "${mounts[i]}" || true
   done
@@ -101,7 +93,7 @@ else
     tar --null -T - --ignore-failed-read -cf - 2>/dev/null) | tar -C "$tree/root/ringvoyage" -x
 fi
 
-for dir in proc sys dev dev/pts dev/shm; do
+for dir in sys dev dev/pts dev/shm; do
   mkdir -p "$tree/$dir"
   mount --bind "/$dir" "$tree/$dir"
   mounts+=("$tree/$dir")
@@ -115,8 +107,11 @@ for n in $(seq 90 400); do
   [ -e "/tmp/.X$n-lock" ] || grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix || display=":$n"
 done
 
+# A process namespace of its own: the tree's scripts and tests look through
+# /proc for their processes and must not find another tree's; what the
+# command leaves running ends with it.
 in_tree() {
-  chroot "$tree" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 \
+  unshare --pid --fork --mount-proc="$tree/proc" chroot "$tree" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     ${node_ca:+NODE_EXTRA_CA_CERTS=$node_ca} RINGVOYAGE_XVFB_DISPLAY="$display" "$@"
 }
