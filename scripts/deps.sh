@@ -20,7 +20,7 @@ source "$repo/scripts/host.sh"
 BUILD=(cmake make)
 HEADLESS=(xvfb xdotool x11-utils imagemagick)
 NATIVE=(
-  g++ libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev
+  g++ libsdl2-dev libsdl2-image-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev
   libgl1-mesa-dri libegl-mesa0
 )
 WINDOWS_I686=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)

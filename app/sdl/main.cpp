@@ -13,6 +13,7 @@
 #include "frame.h"
 #include "options.h"
 #include "pages.h"
+#include "picture_file.h"
 #include "saver_settings.h"
 #include "sdl_host.h"
 
@@ -26,7 +27,7 @@ constexpr int kExitBadArguments = 2;
 void printUsage() {
     std::printf(
         "Usage: ringvoyage [--window | --root | --window-id ID] [--speed N]\n"
-        "                  [--pulse | --no-pulse] [--fps]\n"
+        "                  [--pulse | --no-pulse] [--fps] [--tile FILE]\n"
         "       ringvoyage --help | --version | --homepage | --donate\n"
         "Flies through an endless, curving, tiled tunnel.\n\n"
         "  --window        in a window of its own (the default), with these keys:\n"
@@ -42,6 +43,9 @@ void printUsage() {
         "                  normal speed, -4 to 4\n"
         "  --pulse, --no-pulse  pulsing rings from the start, or not (the default)\n"
         "  --fps           also print the frame rate on stdout once a second\n"
+        "  --tile FILE     the picture FILE (PNG, JPEG, BMP, GIF) on the walls instead of\n"
+        "                  the built-in tile; one that cannot be read gives the built-in\n"
+        "                  tile and one line on stderr\n"
         "  --install, --mono, --visual NAME  accepted for xscreensaver and ignored\n"
         "  --homepage      open the home page:     %s%s\n"
         "  --donate        open the donation page: %s%s\n"
@@ -135,6 +139,8 @@ SDL_Window* openForeignWindow(uint64_t id) {
 
 // The tunnel until the journey, the window or the program ends.
 int runTunnel(const HostOptions& options) {
+    static PictureTile picture;
+    sdlHost.tile = wallTile("ringvoyage", options.tilePath, picture);
     const bool foreign = options.mode != HostMode::Window;
     const uint64_t target = options.mode == HostMode::Root ? rootTarget() : options.windowId;
     if (foreign && target == 0) {
