@@ -42,7 +42,7 @@ FILES = {
     "/usr/share/doc/ringvoyage/changelog.gz",
 }
 # Stock modes of xscreensaver-gl whose configs show the format (no tunnels).
-STOCK_CONFIGS = ["gears", "glmatrix", "bubble3d", "superquadrics"]
+STOCK_CONFIGS = ["gears", "glmatrix", "bubble3d", "superquadrics", "molecule"]
 
 
 class Skip(Exception):
