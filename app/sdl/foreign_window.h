@@ -13,6 +13,21 @@ bool foreignWindowExists(uint64_t id);
 // The display's root window; 0 (after one line) when no X server answers.
 uint64_t rootWindowOfDisplay();
 
+// Before SDL_Init, so that SDL hands errors on to it and puts it back for
+// its own shutdown: X errors about `window` (0 when the program has its own)
+// mean it has gone; foreignWindowGone() turns true, and the program ends
+// quietly. Other errors are let pass until startDone() and after the window
+// has gone, so that a start that fails says so in one line rather than in
+// Xlib's dump; otherwise they end the program as Xlib's handler does.
+void catchXErrors(uint64_t window);
+
+// The start is over: errors that concern no window of ours end the program.
+void startDone();
+
+// Whether a window manager runs on the window's display, one that can make a
+// window fullscreen (EWMH).
+bool windowManagerRuns(SDL_Window* window);
+
 // After SDL_CreateWindowFrom: SDL selects no input on a foreign window, so
 // it would never see a resize; this asks the server for the window's
 // structure events, and SDL for the raw ones among them.
@@ -24,3 +39,8 @@ void noteSystemEvent(const SDL_SysWMmsg* message);
 
 // True once the watched window has been destroyed.
 bool foreignWindowGone();
+
+// After a step of the start failed: whether the window has gone meanwhile,
+// which is then no failure. SDL's own error handlers, in force while it
+// makes the context, keep the errors that would have said so from us.
+bool foreignWindowVanished();

@@ -2,8 +2,12 @@
 // mode of xscreensaver in the window the daemon gives it, on SDL2 with a
 // legacy GL context.
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cinttypes>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +17,7 @@
 #include "frame.h"
 #include "options.h"
 #include "pages.h"
+#include "picture_file.h"
 #include "saver_settings.h"
 #include "sdl_host.h"
 
@@ -26,7 +31,7 @@ constexpr int kExitBadArguments = 2;
 void printUsage() {
     std::printf(
         "Usage: ringvoyage [--window | --root | --window-id ID] [--speed N]\n"
-        "                  [--pulse | --no-pulse] [--fps]\n"
+        "                  [--pulse | --no-pulse] [--fps] [--tile FILE]\n"
         "       ringvoyage --help | --version | --homepage | --donate\n"
         "Flies through an endless, curving, tiled tunnel.\n\n"
         "  --window        in a window of its own (the default), with these keys:\n"
@@ -42,6 +47,9 @@ void printUsage() {
         "                  normal speed, -4 to 4\n"
         "  --pulse, --no-pulse  pulsing rings from the start, or not (the default)\n"
         "  --fps           also print the frame rate on stdout once a second\n"
+        "  --tile FILE     the picture FILE (PNG, JPEG, BMP, GIF) on the walls instead of\n"
+        "                  the built-in tile; one that cannot be read gives the built-in\n"
+        "                  tile and one line on stderr\n"
         "  --install, --mono, --visual NAME  accepted for xscreensaver and ignored\n"
         "  --homepage      open the home page:     %s%s\n"
         "  --donate        open the donation page: %s%s\n"
@@ -92,6 +100,31 @@ bool openDisplay(bool x11Only) {
     return true;
 }
 
+// Mesa names a driver it cannot load on stderr, before the line of ours that
+// says GL failed; LIBGL_DEBUG still lets it speak.
+bool loadGl() {
+    const char* debug = std::getenv("LIBGL_DEBUG");
+    int saved = -1;
+    if (debug == nullptr || debug[0] == '\0') {
+        std::fflush(stderr);
+        saved = dup(STDERR_FILENO);
+        const int null = open("/dev/null", O_WRONLY);
+        if (null >= 0) {
+            dup2(null, STDERR_FILENO);
+            close(null);
+        }
+    }
+    const int loaded = SDL_GL_LoadLibrary(nullptr);
+    if (saved >= 0) {
+        dup2(saved, STDERR_FILENO);
+        close(saved);
+    }
+    if (loaded != 0) {
+        std::fprintf(stderr, "ringvoyage: no OpenGL: %s\n", SDL_GetError());
+    }
+    return loaded == 0;
+}
+
 SDL_Window* openOwnWindow() {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_Window* window = SDL_CreateWindow(
@@ -125,45 +158,76 @@ SDL_Window* openForeignWindow(uint64_t id) {
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
     SDL_Window* window = SDL_CreateWindowFrom(reinterpret_cast<void*>(static_cast<uintptr_t>(id)));
     if (window == nullptr) {
-        std::fprintf(stderr, "ringvoyage: cannot draw into window 0x%" PRIx64 ": %s\n", id,
-                     SDL_GetError());
+        if (!foreignWindowVanished()) {
+            std::fprintf(stderr, "ringvoyage: cannot draw into window 0x%" PRIx64 ": %s\n", id,
+                         SDL_GetError());
+        }
         return nullptr;
     }
     watchForeignWindow(window);
     return window;
 }
 
+// Descriptors 0-2 closed by the caller would be reused for the X connection,
+// and the readout written into it; they are given /dev/null first, as a
+// daemon does.
+void keepStandardStreams() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            const int null = open("/dev/null", O_RDWR);
+            if (null > fd) {
+                dup2(null, fd);
+                close(null);
+            }
+        }
+    }
+}
+
 // The tunnel until the journey, the window or the program ends.
 int runTunnel(const HostOptions& options) {
+    static PictureTile picture;
+    sdlHost.tile = wallTile("ringvoyage", options.tilePath, picture);
     const bool foreign = options.mode != HostMode::Window;
     const uint64_t target = options.mode == HostMode::Root ? rootTarget() : options.windowId;
     if (foreign && target == 0) {
         return kExitNoDisplay;
     }
+    std::signal(SIGPIPE, SIG_IGN);  // a readout nobody reads any more is only lost
+    catchXErrors(foreign ? target : 0);
     if (!openDisplay(foreign)) {
+        return kExitNoDisplay;
+    }
+    if (!loadGl()) {
+        SDL_Quit();
         return kExitNoDisplay;
     }
     SDL_Window* window = foreign ? openForeignWindow(target) : openOwnWindow();
     if (window == nullptr) {
+        SDL_GL_UnloadLibrary();
         SDL_Quit();
-        return kExitNoDisplay;
+        return foreignWindowGone() ? 0 : kExitNoDisplay;
     }
     sdlHost.foreign = foreign ? 1 : 0;
     sdlHost.printRate = options.printRate;
+    // A window not yet shown sends SHOWN when it is: until then, rest.
+    sdlHost.hidden = (SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) == 0 ? 1 : 0;
     const bool attached = attachContext(window, foreign);
     if (attached) {
+        startDone();
         applySaverSettings(options.settings);
         runFrames();
     }
     releaseContext();
     SDL_DestroyWindow(window);  // of a foreign window, only SDL's record of it
+    SDL_GL_UnloadLibrary();
     SDL_Quit();
-    return attached ? 0 : kExitNoDisplay;
+    return attached || foreignWindowGone() ? 0 : kExitNoDisplay;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepStandardStreams();
     const HostOptions options = parseHostOptions(argc, argv);
     switch (options.mode) {
         case HostMode::Window:

@@ -1,6 +1,10 @@
 #include "sdl_host.h"
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstring>
 
 #include "controls.h"
 #include "embedded_tile.h"
@@ -139,6 +143,20 @@ void paceFrame() {
     sdlHost.lastSwap = SDL_GetPerformanceCounter();
 }
 
+// Only when stdout takes the line at once: a reader that stalls or has gone
+// must not stop the picture, nor the signals that end the program.
+void printReadout(const char* text) {
+    char line[kReadoutSize + 1];
+    const size_t length = std::strlen(text);
+    std::memcpy(line, text, length);
+    line[length] = '\n';
+    pollfd out = {STDOUT_FILENO, POLLOUT, 0};
+    if (poll(&out, 1, 0) == 1 && (out.revents & POLLOUT) != 0) {
+        const ssize_t written = write(STDOUT_FILENO, line, length + 1);
+        static_cast<void>(written);  // a lost readout is no fault
+    }
+}
+
 void showReadout(double framesPerSecond) {
     char text[kReadoutSize];
     formatReadout(text, framesPerSecond);
@@ -146,9 +164,7 @@ void showReadout(double framesPerSecond) {
         SDL_SetWindowTitle(sdlHost.window, text);  // would rename the daemon's window
     }
     if (sdlHost.printRate != 0) {
-        const char* line = text[0] == ' ' ? text + 1 : text;
-        std::printf("%s\n", line);
-        std::fflush(stdout);
+        printReadout(text[0] == ' ' ? text + 1 : text);
     }
 }
 
@@ -162,14 +178,17 @@ bool attachContext(SDL_Window* window, bool paced) {
     sdlHost.window = window;
     sdlHost.context = SDL_GL_CreateContext(window);
     if (sdlHost.context == nullptr || SDL_GL_MakeCurrent(window, sdlHost.context) != 0) {
-        std::fprintf(stderr, "ringvoyage: no OpenGL context: %s\n", SDL_GetError());
+        if (!foreignWindowVanished()) {  // else the window's end is no failure
+            std::fprintf(stderr, "ringvoyage: no OpenGL context: %s\n", SDL_GetError());
+        }
         return false;
     }
     startPacing(paced);
     storeDrawableSize();
     startFrameClock(static_cast<int64_t>(SDL_GetPerformanceCounter()),
                     static_cast<int64_t>(SDL_GetPerformanceFrequency()));
-    initScene(embeddedTile(), sdlHost.width, sdlHost.height);
+    initScene(sdlHost.tile.bgr != nullptr ? sdlHost.tile : embeddedTile(), sdlHost.width,
+              sdlHost.height);
     return true;
 }
 
@@ -211,7 +230,12 @@ void runFrames() {
     }
 }
 
+// With no window manager to act on it, SDL would wait for the change at
+// each press and nothing would change.
 void toggleFullscreen() {
+    if (!windowManagerRuns(sdlHost.window)) {
+        return;
+    }
     sdlHost.fullscreen = sdlHost.fullscreen == 0 ? 1 : 0;
     SDL_SetWindowFullscreen(sdlHost.window,
                             sdlHost.fullscreen != 0 ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);

@@ -7,7 +7,9 @@
           CPU, Esc ends it with 0.
   options: --homepage and --donate hand the pages' addresses to the browser
           (xdg-open); no display gives exit 1, a bad argument exit 2, each
-          with one line.
+          with one line. With stdout closed, or a pipe whose reader has gone,
+          --fps neither stops the picture nor SIGTERM; with no window manager
+          F11 does not hold up the frames.
 """
 
 import os
@@ -197,8 +199,58 @@ def pages(program):
                   "%s opens %s" % (option, opened.strip()))
 
 
+def readouts(process, window, count, seen):
+    """The next `count` readouts in the title, as frame rates."""
+    def fresh():
+        if process.poll() is not None:
+            raise Failure("the program ended (%d)" % process.returncode)
+        title = xdotool("getwindowname", window)
+        if READOUT.match(title) and title != seen[-1]:
+            seen.append(title)
+        return len(seen) > count
+    seen[:] = seen[-1:]
+    wait_for("%d readouts" % count, fresh, 30)
+    return [float(t.split()[-2]) for t in seen[1:]]
+
+
+def bare_window(program, stdout, what, check_f11=False):
+    """Runs the program with --fps on the display as it is; the picture must
+    go on (fresh readouts in the title) and SIGTERM end it."""
+    close = stdout == "closed"
+    process = subprocess.Popen([program, "--fps"], stdin=subprocess.DEVNULL,
+                               stdout=None if close else stdout,
+                               preexec_fn=(lambda: os.close(1)) if close else None)
+    if stdout == subprocess.PIPE:
+        process.stdout.close()  # the reader has gone
+    try:
+        window = wait_for("the window", lambda: subprocess.run(
+            ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(process.pid),
+             "--name", "^ Ringvoyage"], stdout=subprocess.PIPE, text=True).stdout.split(),
+            60)[0]
+        seen = [""]
+        before = readouts(process, window, 3, seen)
+        check(True, "%s: the picture goes on (%s FPS)" % (what, before))
+        if check_f11:
+            press(window, *(["F11"] * 81))
+            after = readouts(process, window, 2, seen)
+            check(min(after) > sorted(before)[1] / 4 and size(window) == (800, 600),
+                  "with no window manager F11 holds up no frames (%s FPS before, %s after)"
+                  % (before, after))
+        process.terminate()
+        code = process.wait(timeout=30)
+        check(code == 0, "%s: SIGTERM ends it with %d" % (what, code))
+    finally:
+        subprocess.run(["xdotool", "keyup"] + KEYS, stderr=subprocess.DEVNULL)
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+
+
 def options_scenario(program):
     pages(program)
+    bare_window(program, "closed", "stdout closed")
+    bare_window(program, subprocess.PIPE, "stdout a pipe nobody reads",
+                check_f11=not has_window_manager())
     env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
     for args, environment, expected, what in [
             ([program], env, 1, "no display"),

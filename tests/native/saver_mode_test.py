@@ -3,8 +3,11 @@
 the xscreensaver daemon and its settings preview hand it one: it draws the lit
 tunnel at the window's size, follows a resize, leaves the window's name alone,
 prints the frame rate with --fps at no more than the display's rate, and ends
-with 0 on SIGINT, on SIGTERM and when the window goes. Bad input gives one
-line and exit 1 (no such window) or 2 (a command line it does not take).
+with 0 on SIGINT, on SIGTERM and when the window goes, also while it starts.
+It rests on a window not shown yet, and draws once it is. --root with no
+XSCREENSAVER_WINDOW lights the root window. Bad input gives one line and
+exit 1 (no such window, one it cannot draw into, no GL driver) or 2 (a
+command line it does not take).
 
 Usage: saver_mode_test.py RINGVOYAGE FOREIGN_WINDOW WORKDIR
 """
@@ -12,8 +15,10 @@ Usage: saver_mode_test.py RINGVOYAGE FOREIGN_WINDOW WORKDIR
 import os
 import re
 import signal
+import statistics
 import subprocess
 import sys
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from e2e_driver import Failure, Image, check, log, run, wait_for, wait_for_tunnel  # noqa: E402
@@ -23,9 +28,9 @@ MAX_RATE = 66  # 60 Hz, and the limiter's sleep is cut to whole milliseconds
 
 
 class ForeignWindow:
-    def __init__(self, helper, width, height):
-        self.process = subprocess.Popen([helper, str(width), str(height)], stdin=subprocess.PIPE,
-                                        stdout=subprocess.PIPE)
+    def __init__(self, helper, width, height, *kind):
+        self.process = subprocess.Popen([helper, str(width), str(height)] + list(kind),
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         self.id = self.process.stdout.readline().decode().strip()
         check(self.id.startswith("0x"), "the stand-in window is up (%s)" % self.id)
 
@@ -39,6 +44,11 @@ class ForeignWindow:
             self.process.wait(timeout=30)
 
 
+class RootWindow:
+    id = "root"
+    shot = ForeignWindow.shot
+
+
 class Mode:
     def __init__(self, program, workdir, name, arguments, env=None):
         self.out_path = os.path.join(workdir, name + ".out")
@@ -48,6 +58,15 @@ class Mode:
             self.process = subprocess.Popen(
                 [program] + arguments, stdout=out, stderr=err, env=env,
                 preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
+
+    def errors(self):
+        with open(self.err_path) as f:
+            return f.read().splitlines()
+
+    def cpu_ticks(self):
+        with open("/proc/%d/stat" % self.process.pid) as stat:
+            fields = stat.read().rsplit(")", 1)[1].split()
+        return int(fields[11]) + int(fields[12])
 
     def rates(self):
         with open(self.out_path) as f:
@@ -65,6 +84,16 @@ class Mode:
         check(code == 0, "%s ends the mode with 0 (%d)" % (what, code))
 
 
+def wait_readout(mode, what):
+    """The mode's own first frames: its first --fps readout."""
+    def readout():
+        if mode.process.poll() is not None:
+            raise Failure("%s: the mode ended (%d): %r" % (what, mode.process.returncode,
+                                                            mode.errors()))
+        return mode.rates()
+    wait_for("%s: a readout" % what, readout, timeout=60)
+
+
 def wait_lit(window, path, what, size):
     """Waits for the window's size, then for the lit tunnel filling it."""
     def sized():
@@ -80,12 +109,41 @@ def window_name(window):
     return run(["xprop", "-id", window.id, "WM_NAME"]).strip()
 
 
+def check_speed(program, helper, workdir, slow):
+    """--speed 4 beside the --speed -4 of `slow`: read at the same times, the
+    fast picture changes far more from one frame to the next. A window's
+    samples with no new frame are left out, so the frame rates do not count."""
+    fast_window = ForeignWindow(helper, 480, 360)
+    run(["xdotool", "windowmove", fast_window.id, "490", "0"])
+    fast = Mode(program, workdir, "fast", ["--window-id", fast_window.id, "--speed", "4", "--fps"])
+    try:
+        wait_readout(fast, "--speed 4")
+        changes = [[], []]
+        for _ in range(30):
+            slow.process.stdin.write(("%s %s 25\n" % (fast_window.id, slow.id)).encode())
+            slow.process.stdin.flush()
+            for seen, value in zip(changes, slow.process.stdout.readline().split()):
+                if float(value) > 0:
+                    seen.append(float(value))
+        fast_change, slow_change = (statistics.median(c or [0.0]) for c in changes)
+        check(fast_change > 2 * slow_change > 0,
+              "--speed 4 moves the picture more than --speed -4 (change %.1f against %.1f)"
+              % (fast_change, slow_change))
+        fast.end_with("SIGTERM", fast.process.terminate)
+    finally:
+        if fast.process.poll() is None:
+            fast.process.kill()
+        fast_window.close()
+
+
 def scenario_window_id(program, helper, workdir):
     window = ForeignWindow(helper, 480, 360)
+    upper = "0X" + window.id[2:].upper()  # as some callers write it
     mode = Mode(program, workdir, "window-id",
-                ["-window-id", window.id, "--fps", "--speed", "-4", "--pulse", "-install"])
+                ["-window-id", upper, "--fps", "--speed", "-4", "--pulse", "-install"])
     try:
         wait_lit(window, os.path.join(workdir, "drawn.png"), "--window-id", (480, 360))
+        check_speed(program, helper, workdir, window)
         run(["xdotool", "windowsize", window.id, "720", "240"])
         wait_lit(window, os.path.join(workdir, "resized.png"), "the resized window", (720, 240))
         check(window_name(window) == 'WM_NAME(STRING) = "foreign window"',
@@ -108,31 +166,95 @@ def scenario_root(program, helper, workdir):
     try:
         wait_lit(window, os.path.join(workdir, "root.png"), "--root", (320, 240))
         mode.end_with("SIGTERM", mode.process.terminate)
-        mode = Mode(program, workdir, "root-gone", ["-root"], env)
+        mode = Mode(program, workdir, "root-gone", ["-root", "--fps"], env)
+        wait_readout(mode, "-root")  # the last mode's frame is still in the window
         wait_lit(window, os.path.join(workdir, "root-gone.png"), "-root", (320, 240))
         mode.end_with("destroying the window", window.close)
+        env.pop("XSCREENSAVER_WINDOW")
+        mode = Mode(program, workdir, "root-window", ["--root", "--fps"], env)
+        wait_readout(mode, "--root with no XSCREENSAVER_WINDOW")
+        path = os.path.join(workdir, "root-window.png")
+        wait_for_tunnel(lambda: RootWindow().shot(path), "the root window", timeout=60)
+        mode.end_with("SIGTERM", mode.process.terminate)
     finally:
         if mode.process.poll() is None:
             mode.process.kill()
         window.close()
-    return window.id  # names no window now
 
 
-def scenario_bad_input(program, workdir, gone):
+def scenario_unmapped(program, helper, workdir):
+    """A window not shown yet when the mode starts: it rests until the window
+    is mapped."""
+    window = ForeignWindow(helper, 320, 240, "unmapped")
+    mode = Mode(program, workdir, "unmapped", ["--window-id", window.id, "--fps"])
+    try:
+        ticks = [mode.cpu_ticks()]
+
+        def resting():
+            time.sleep(1)
+            ticks.append(mode.cpu_ticks())
+            return ticks[-1] == ticks[-2]
+        wait_for("the mode to rest on the unmapped window", resting, timeout=60, interval=0)
+        check(mode.rates() == [], "it rests on a window not yet shown, with no readout")
+        run(["xdotool", "windowmap", window.id])
+        wait_readout(mode, "the mapped window")
+        wait_lit(window, os.path.join(workdir, "mapped.png"), "the mapped window", (320, 240))
+        mode.end_with("SIGTERM", mode.process.terminate)
+    finally:
+        if mode.process.poll() is None:
+            mode.process.kill()
+        window.close()
+
+
+def scenario_gone_at_start(program, helper, workdir):
+    """A window that goes while the mode starts: exit 0 and nothing said, or,
+    gone before the mode looked, the one line of a missing window. The delay
+    hovers about the moment the mode first looks at the window."""
+    missing = re.compile(r"^ringvoyage: no window 0x[0-9a-f]+ on this display$")
+    delay, late = 0.3, 0
+    for cycle in range(12):
+        window = ForeignWindow(helper, 160, 120)
+        mode = Mode(program, workdir, "race", ["--window-id", window.id])
+        time.sleep(delay)
+        window.close()
+        code = mode.process.wait(timeout=60)
+        lines = mode.errors()
+        early = code == 1 and len(lines) == 1 and missing.match(lines[0])
+        if not (early or (code == 0 and lines == [])):
+            raise Failure("the window gone %.2f s after the start: exit %d, %r" %
+                          (delay, code, lines))
+        late += 0 if early else 1
+        delay = delay * 1.3 + 0.05 if early else delay * 0.85
+    check(late >= 3, "%d of 12 windows gone after the mode looked at them, while it started:"
+          " exit 0 and nothing said" % late)
+
+
+def scenario_bad_input(program, helper):
+    gone = "0x1fe0ffff"  # in the X server's last client slot, which nothing here fills
+    window = ForeignWindow(helper, 160, 120)
+    input_only = ForeignWindow(helper, 160, 120, "input-only")
     cases = [
         (["--window-id", gone], {}, 1),
+        (["--window-id", input_only.id], {}, 1),
+        (["--window-id", window.id], {"LIBGL_DRIVERS_PATH": "/nonexistent"}, 1),
         (["--root"], {"XSCREENSAVER_WINDOW": "0xnothing"}, 1),
         (["--window-id", "12abc"], {}, 2),
         (["--window-id"], {}, 2),
         (["--speed", "5", "--root"], {}, 2),
     ]
-    for arguments, extra, expected in cases:
-        env = dict(os.environ, **extra)
-        result = subprocess.run([program] + arguments, env=env, stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE, timeout=60)
-        lines = result.stderr.decode().splitlines()
-        check(result.returncode == expected and len(lines) == 1 and lines[0].startswith("ringvoyage: "),
-              "%s gives exit %d and one line (%d, %r)" % (arguments, expected, result.returncode, lines))
+    try:
+        for arguments, extra, expected in cases:
+            env = dict(os.environ, **extra)
+            result = subprocess.run([program] + arguments, env=env, stdout=subprocess.PIPE,
+                                    stderr=subprocess.PIPE, timeout=60)
+            lines = result.stderr.decode().splitlines()
+            check(result.returncode == expected and len(lines) == 1 and
+                  lines[0].startswith("ringvoyage: "),
+                  "%s %s gives exit %d and one line (%d, %r)" %
+                  (extra, arguments, expected, result.returncode, lines))
+    finally:
+        window.close()
+        input_only.close()
 
 
 def main():
@@ -143,8 +265,10 @@ def main():
     os.makedirs(workdir, exist_ok=True)
     try:
         scenario_window_id(program, helper, workdir)
-        gone = scenario_root(program, helper, workdir)
-        scenario_bad_input(program, workdir, gone)
+        scenario_root(program, helper, workdir)
+        scenario_unmapped(program, helper, workdir)
+        scenario_gone_at_start(program, helper, workdir)
+        scenario_bad_input(program, helper)
     except (Failure, subprocess.TimeoutExpired) as error:
         log("FAIL: %s (output in %s)" % (error, workdir))
         return 1
