@@ -85,11 +85,10 @@ int main(int argc, char** argv) {
                      : std::strcmp(argv[1], "show") == 0 ? SW_SHOWNA
                                                          : -1;
     unsigned long id = 0, width = 0, height = 0;
-    const bool valid = size
-                           ? argc == 4 && parseNumber(argv[2], 0x7FFF, &width) &&
-                                 parseNumber(argv[3], 0x7FFF, &height)
-                           : argc == 2 && (request != nullptr || show >= 0 ||
-                                           parseNumber(argv[1], 0xFFFF, &id));
+    const bool valid =
+        size ? argc == 4 && parseNumber(argv[2], 0x7FFF, &width) &&
+                   parseNumber(argv[3], 0x7FFF, &height)
+             : argc == 2 && (request != nullptr || show >= 0 || parseNumber(argv[1], 0xFFFF, &id));
     if (!valid) {
         return usage();
     }
