@@ -39,6 +39,7 @@ if(RINGVOYAGE_MAKENSIS)
     COMMENT "Windows installer ${RINGVOYAGE_SETUP}"
     VERBATIM)
   add_custom_target(installer ALL DEPENDS ${RINGVOYAGE_SETUP})
-else()
+elseif(BUILD_TESTING)
+  # The tests of the installer need it; a build for running the program does not.
   message(WARNING "makensis not found (Debian package nsis): no Windows installer")
 endif()

@@ -11,17 +11,17 @@ repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
 
 if [ "${1:-}" != --no-deps ]; then
-    scripts/deps.sh
+    scripts/deps.sh web
 fi
 # Debian's emscripten finds its JavaScript modules (acorn) only here.
 export NODE_PATH=/usr/share/nodejs
 
-cmake --preset web >/dev/null
-cmake --build --preset web -j2 --target web_page
+cmake --preset release-web >/dev/null
+cmake --build --preset release-web -j2 --target web_page
 
 page="$repo/build/web"
 rm -rf "$page"
-cp -r "$repo/build/web-build/app/web/page" "$page"
+cp -r "$repo/build/release-web/app/web/page" "$page"
 
 total=0
 for path in "$page"/*; do

@@ -19,9 +19,18 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ] || [ "$seconds" -gt 36
     exit 1
 fi
 
-scripts/deps.sh
-cmake --preset release >/dev/null
-cmake --build --preset release -j2 --target ringvoyage
+scripts/deps.sh native
+# One line for the build; its output goes to a log, shown when it fails.
+log="$repo/build/release-build.log"
+printf 'building the native program ... '
+start=$SECONDS
+if ! { cmake --preset release && cmake --build --preset release -j2 --target ringvoyage; } \
+    >"$log" 2>&1 </dev/null; then
+    echo "failed; the build's log: $log"
+    grep -m 10 -iE 'error' "$log" >&2 || true
+    exit 1
+fi
+echo "done in $((SECONDS - start)) s"
 program="$repo/build/release/app/sdl/ringvoyage"
 
 source "$repo/scripts/wine-env.sh"  # for the virtual display only

@@ -97,11 +97,12 @@ else
     echo "$(ringvoyage_describe_host | sed 's/:.*//'): running the x86_64 program"
 fi
 
-scripts/deps.sh
-cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" -j2 --target Ringvoyage send_command
-exe="$repo/build/$preset/app/Ringvoyage.exe"
-send_command="$repo/build/$preset/tools/win/send_command.exe"
+# The release-* presets build the program without its tests.
+scripts/deps.sh windows
+cmake --preset "release-$preset" >/dev/null
+cmake --build --preset "release-$preset" -j2 --target Ringvoyage send_command
+exe="$repo/build/release-$preset/app/Ringvoyage.exe"
+send_command="$repo/build/release-$preset/tools/win/send_command.exe"
 
 # Whatever this script starts ends with it: the program, the Wine server and
 # its helper processes (of a prefix used by this script alone, so that a test

@@ -89,7 +89,7 @@ i686_static_tests() {
 }
 
 echo "=== $(ringvoyage_describe_host)"
-step "dependencies" scripts/deps.sh || finish_tests
+step "dependencies" scripts/deps.sh test || finish_tests
 
 if configure_and_build native; then
     step "test native" counted_ctest --preset native -j2 --timeout 300 || true

@@ -12,6 +12,7 @@
 Exit status 0: passed; 77: skipped (the reason is printed); else failed.
 """
 
+import atexit
 import gzip
 import os
 import pwd
@@ -147,8 +148,10 @@ def scenario_lintian(deb):
         raise Skip("lintian is not installed")
     _, as_user = ordinary_user()
     with tempfile.TemporaryDirectory() as folder:
+        # From a folder the user may enter, which the build tree need not be.
         result = subprocess.run(as_user + ["lintian", "--info", "--display-info", readable_copy(deb, folder)],
-                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=240)
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=240,
+                                cwd=folder)
     tags = result.stdout.splitlines()
     log("lintian: %s" % ("\n".join(tags) if tags else "no tags"))
     bad = [t for t in tags if t.startswith(("E:", "W:"))]
@@ -167,8 +170,13 @@ def scenario_daemon(deb, workdir, shot_path):
     user, as_user = ordinary_user()
     shutil.rmtree(workdir, ignore_errors=True)
     os.makedirs(workdir)
-    root = unpack(readable_copy(deb, workdir), os.path.join(workdir, "root"))
-    for base, dirs, _ in os.walk(workdir):
+    # The user must reach the mode, and start in a folder it may enter,
+    # wherever the build tree is: a home such as root's lets nobody else in.
+    unpacked = tempfile.mkdtemp(prefix="ringvoyage-daemon-")
+    atexit.register(shutil.rmtree, unpacked, True)
+    os.chdir(unpacked)
+    root = unpack(readable_copy(deb, unpacked), os.path.join(unpacked, "root"))
+    for base, dirs, _ in os.walk(unpacked):
         for d in dirs:
             os.chmod(os.path.join(base, d), 0o755)
     mode = root + MODE
