@@ -107,3 +107,12 @@ FrameReport renderFrame(int32_t width, int32_t height) {
     drawTunnel();
     return report;
 }
+
+void redrawFrame(int32_t width, int32_t height) {
+    matchProjection(width, height);
+    if (tunnel.visibleRings == 0) {
+        return;
+    }
+    drawTunnel();
+    --frameRenderer.framesSinceStamp;  // drawTunnel counts every call
+}

@@ -29,6 +29,11 @@ struct FrameReport {
 // clock's time; the GL context must be current and the scene set up.
 FrameReport renderFrame(int32_t width, int32_t height);
 
+// Draws the tunnel the latest renderFrame built once more, into another
+// surface of width x height (the same journey on a second output); the
+// rate counts it as no new frame. The caller sets that surface's viewport.
+void redrawFrame(int32_t width, int32_t height);
+
 // The readout, " Ringvoyage 1.03 - <rate> FPS", as the window title shows it.
 void formatReadout(char (&text)[kReadoutSize], double framesPerSecond);
 

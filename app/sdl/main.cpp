@@ -15,6 +15,7 @@
 #include "pages.h"
 #include "saver_settings.h"
 #include "sdl_host.h"
+#include "wayland_host.h"
 
 namespace {
 
@@ -25,7 +26,8 @@ constexpr int kExitBadArguments = 2;
 
 void printUsage() {
     std::printf(
-        "Usage: ringvoyage [--window | --root | --window-id ID] [--speed N]\n"
+        "Usage: ringvoyage [--window | --saver | --wallpaper | --root | --window-id ID]\n"
+        "                  [--speed N]"
         "                  [--pulse | --no-pulse] [--fps]\n"
         "       ringvoyage --help | --version | --homepage | --donate\n"
         "Flies through an endless, curving, tiled tunnel.\n\n"
@@ -34,6 +36,11 @@ void printUsage() {
         "                    space  rings from now on pulse in radius (toggle)\n"
         "                    F11    fullscreen on the desktop, and back\n"
         "                    Esc    end the journey: the program ends once you have flown out\n"
+        "  --saver         a screen saver needing no daemon: full screen on every output,\n"
+        "                  ended by any key, click, wheel or pointer motion; for\n"
+        "                  swayidle -w timeout 300 'ringvoyage --saver' (xss-lock on X11)\n"
+        "  --wallpaper     the tunnel as the desktop background on every output (Wayland\n"
+        "                  with wlr-layer-shell; on X11 the root window); SIGTERM ends it\n"
         "  --root          as an xscreensaver mode: in the window XSCREENSAVER_WINDOW\n"
         "                  names, else in the root window; no keys, frames at the\n"
         "                  display's refresh rate\n"
@@ -92,13 +99,18 @@ bool openDisplay(bool x11Only) {
     return true;
 }
 
-SDL_Window* openOwnWindow() {
+// The screen saver's window covers the display from the start, without a
+// pointer.
+SDL_Window* openOwnWindow(bool saver) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_Window* window = SDL_CreateWindow(
-        kProgramTitle, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kStartWidth, kStartHeight,
-        SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
+    const Uint32 placement = saver ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
+    SDL_Window* window = SDL_CreateWindow(kProgramTitle, SDL_WINDOWPOS_UNDEFINED,
+                                          SDL_WINDOWPOS_UNDEFINED, kStartWidth, kStartHeight,
+                                          SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | placement);
     if (window == nullptr) {
         std::fprintf(stderr, "ringvoyage: no window: %s\n", SDL_GetError());
+    } else if (saver) {
+        SDL_ShowCursor(SDL_DISABLE);
     }
     return window;
 }
@@ -133,24 +145,38 @@ SDL_Window* openForeignWindow(uint64_t id) {
     return window;
 }
 
+// The window drawn into when it is not our own; 0 when there is none.
+uint64_t foreignTarget(const HostOptions& options) {
+    switch (options.mode) {
+        case HostMode::Root:
+            return rootTarget();
+        case HostMode::Wallpaper:
+            return rootWindowOfDisplay();
+        default:
+            return options.windowId;
+    }
+}
+
 // The tunnel until the journey, the window or the program ends.
 int runTunnel(const HostOptions& options) {
-    const bool foreign = options.mode != HostMode::Window;
-    const uint64_t target = options.mode == HostMode::Root ? rootTarget() : options.windowId;
+    const bool saver = options.mode == HostMode::Saver;
+    const bool foreign = options.mode != HostMode::Window && !saver;
+    const uint64_t target = foreign ? foreignTarget(options) : 0;
     if (foreign && target == 0) {
         return kExitNoDisplay;
     }
     if (!openDisplay(foreign)) {
         return kExitNoDisplay;
     }
-    SDL_Window* window = foreign ? openForeignWindow(target) : openOwnWindow();
+    SDL_Window* window = foreign ? openForeignWindow(target) : openOwnWindow(saver);
     if (window == nullptr) {
         SDL_Quit();
         return kExitNoDisplay;
     }
     sdlHost.foreign = foreign ? 1 : 0;
     sdlHost.printRate = options.printRate;
-    const bool attached = attachContext(window, foreign);
+    sdlHost.saver = saver ? 1 : 0;
+    const bool attached = attachContext(window, foreign || saver);
     if (attached) {
         applySaverSettings(options.settings);
         runFrames();
@@ -159,6 +185,18 @@ int runTunnel(const HostOptions& options) {
     SDL_DestroyWindow(window);  // of a foreign window, only SDL's record of it
     SDL_Quit();
     return attached ? 0 : kExitNoDisplay;
+}
+
+// On Wayland the saver and the wallpaper have surfaces of their own on every
+// output; on X11 they are a full-screen window and the root window.
+int runEverywhere(const HostOptions& options) {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland == nullptr || wayland[0] == '\0') {
+        return runTunnel(options);
+    }
+    const WaylandRole role =
+        options.mode == HostMode::Saver ? WaylandRole::Saver : WaylandRole::Wallpaper;
+    return runWaylandHost(role, options.settings, options.printRate != 0);
 }
 
 }  // namespace
@@ -170,6 +208,9 @@ int main(int argc, char** argv) {
         case HostMode::Root:
         case HostMode::WindowId:
             return runTunnel(options);
+        case HostMode::Saver:
+        case HostMode::Wallpaper:
+            return runEverywhere(options);
         case HostMode::Help:
             printUsage();
             return 0;

@@ -81,7 +81,34 @@ void onText(const SDL_TextInputEvent& event) {
     }
 }
 
+void onPointerMotion(const SDL_MouseMotionEvent& event) {
+    sdlHost.motionX += event.xrel;
+    sdlHost.motionY += event.yrel;
+    if (movedBeyondSlack(sdlHost.motionX, sdlHost.motionY)) {
+        sdlHost.quit = 1;
+    }
+}
+
+// The screen saver's input: any of it ends the saver.
+bool endsSaver(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_KEYDOWN:
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEWHEEL:
+            sdlHost.quit = 1;
+            return true;
+        case SDL_MOUSEMOTION:
+            onPointerMotion(event.motion);
+            return true;
+        default:
+            return false;
+    }
+}
+
 void dispatch(const SDL_Event& event) {
+    if (sdlHost.saver != 0 && endsSaver(event)) {
+        return;
+    }
     switch (event.type) {
         case SDL_QUIT:  // also SIGTERM and SIGINT
             sdlHost.quit = 1;

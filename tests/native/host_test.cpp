@@ -60,6 +60,11 @@ TEST(HostOptions, ModesSettingsAndIgnoredOptions) {
     EXPECT_EQ(decimal.mode, HostMode::Window);  // the last target counts
     EXPECT_EQ(decimal.windowId, 0u);
     EXPECT_EQ(parse({"-window-id", "4294967295"}).windowId, 4294967295u);
+    const HostOptions saver = parse({"--window-id", "7", "--fps", "-saver"});
+    EXPECT_EQ(saver.mode, HostMode::Saver);
+    EXPECT_EQ(saver.windowId, 0u);
+    EXPECT_EQ(saver.printRate, 1);
+    EXPECT_EQ(parse({"--saver", "--wallpaper"}).mode, HostMode::Wallpaper);
     EXPECT_EQ(parse({"--help"}).mode, HostMode::Help);
     EXPECT_EQ(parse({"-donate"}).mode, HostMode::Donate);
 }
@@ -86,6 +91,7 @@ TEST(HostOptions, RefusedWithTheArgumentToBlame) {
         {{"--visual"}, "--visual"},
         {{"--fps", "--help"}, "--help"},
         {{"--version", "--root"}, "--root"},
+        {{"--saver", "--version"}, "--version"},
     };
     for (const auto& expected : cases) {
         const HostOptions options = parse(expected.arguments);
@@ -128,6 +134,9 @@ TEST(HostRules, RestingRestartsTheReadoutOrEndsAFlyOut) {
     EXPECT_TRUE(hasPictureArea(1, 1));
     EXPECT_FALSE(hasPictureArea(0, 600));
     EXPECT_FALSE(hasPictureArea(800, 0));
+    EXPECT_FALSE(movedBeyondSlack(kSaverMotionSlack, -kSaverMotionSlack)) << "a jolt";
+    EXPECT_TRUE(movedBeyondSlack(0, kSaverMotionSlack + 1));
+    EXPECT_TRUE(movedBeyondSlack(-kSaverMotionSlack - 1, 0));
     resetTunnelState();
     frameRenderer = {3.0f, 40, 1};
     EXPECT_FALSE(restEndsJourney());
