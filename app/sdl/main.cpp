@@ -111,6 +111,10 @@ SDL_Window* openOwnWindow(bool saver) {
         std::fprintf(stderr, "ringvoyage: no window: %s\n", SDL_GetError());
     } else if (saver) {
         SDL_ShowCursor(SDL_DISABLE);
+    } else {
+        // SDL leaves typed characters off where the compositor could show an
+        // on-screen keyboard (Wayland), and "+", "-" and space arrive as text.
+        SDL_StartTextInput();
     }
     return window;
 }

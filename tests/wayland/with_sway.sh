@@ -44,4 +44,14 @@ session=("${base_env[@]}" WAYLAND_DISPLAY=wayland-1 SWAYSOCK="$runtime/$socket")
 "${as_user[@]}" "${session[@]}" swaymsg -q create_output &&
     "${as_user[@]}" "${session[@]}" swaymsg -q output HEADLESS-2 resolution 640x480 position 800 0 ||
     { echo "with_sway: no second output" >&2; exit 1; }
-"${as_user[@]}" "${session[@]}" "$@"
+# Files the user may not read (a build in root's home) go along as copies.
+command=()
+for argument in "$@"; do
+    if [ ${#as_user[@]} -gt 0 ] && [ -f "$argument" ] &&
+        ! "${as_user[@]}" test -r "$argument" -a -x "$(dirname "$argument")"; then
+        install -m 0755 -o "$user" "$argument" "$runtime/" || exit 1
+        argument="$runtime/$(basename "$argument")"
+    fi
+    command+=("$argument")
+done
+"${as_user[@]}" "${session[@]}" "${command[@]}"
