@@ -17,6 +17,8 @@ PACKAGES=(
   libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev openbox
   dpkg-dev lintian xscreensaver xscreensaver-gl procps
   emscripten nodejs chromium
+  pkg-config libwayland-dev libwayland-bin wayland-protocols
+  sway swayidle grim wtype wayland-utils
 )
 I386_PACKAGES=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386)
 

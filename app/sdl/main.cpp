@@ -99,17 +99,18 @@ bool openDisplay(bool x11Only) {
     return true;
 }
 
-// The screen saver's window covers the display from the start, without a
-// pointer.
+// The screen saver's window covers the display, without a pointer. Asked
+// for after the window exists: at creation an X server without a window
+// manager would leave it at its start size.
 SDL_Window* openOwnWindow(bool saver) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    const Uint32 placement = saver ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
-    SDL_Window* window = SDL_CreateWindow(kProgramTitle, SDL_WINDOWPOS_UNDEFINED,
-                                          SDL_WINDOWPOS_UNDEFINED, kStartWidth, kStartHeight,
-                                          SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | placement);
+    SDL_Window* window = SDL_CreateWindow(
+        kProgramTitle, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kStartWidth, kStartHeight,
+        SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
     if (window == nullptr) {
         std::fprintf(stderr, "ringvoyage: no window: %s\n", SDL_GetError());
     } else if (saver) {
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
         SDL_ShowCursor(SDL_DISABLE);
     } else {
         // SDL leaves typed characters off where the compositor could show an

@@ -81,10 +81,13 @@ void onText(const SDL_TextInputEvent& event) {
     }
 }
 
-void onPointerMotion(const SDL_MouseMotionEvent& event) {
-    sdlHost.motionX += event.xrel;
-    sdlHost.motionY += event.yrel;
-    if (movedBeyondSlack(sdlHost.motionX, sdlHost.motionY)) {
+// Measured on the desktop: a window going full screen under a resting
+// pointer moves it in window coordinates.
+void onPointerMotion() {
+    int x = 0;
+    int y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    if (movedBeyondSlack(x - sdlHost.pointerX, y - sdlHost.pointerY)) {
         sdlHost.quit = 1;
     }
 }
@@ -98,7 +101,7 @@ bool endsSaver(const SDL_Event& event) {
             sdlHost.quit = 1;
             return true;
         case SDL_MOUSEMOTION:
-            onPointerMotion(event.motion);
+            onPointerMotion();
             return true;
         default:
             return false;
@@ -194,6 +197,11 @@ bool attachContext(SDL_Window* window, bool paced) {
     }
     startPacing(paced);
     storeDrawableSize();
+    int x = 0;
+    int y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    sdlHost.pointerX = x;
+    sdlHost.pointerY = y;
     startFrameClock(static_cast<int64_t>(SDL_GetPerformanceCounter()),
                     static_cast<int64_t>(SDL_GetPerformanceFrequency()));
     initScene(embeddedTile(), sdlHost.width, sdlHost.height);

@@ -18,8 +18,8 @@ struct SdlHost {
     uint8_t foreign;        // 1 in a window made elsewhere: no keys, title or fullscreen
     uint8_t printRate;      // 1: the frame-rate readout also goes to stdout
     uint8_t saver;          // 1: any key, click, wheel or real pointer motion ends it
-    int32_t motionX;        // pointer travel summed since the saver started
-    int32_t motionY;        //
+    int32_t pointerX;       // where the saver found the pointer, on the desktop
+    int32_t pointerY;       //
     uint64_t framePeriod;   // counter ticks per paced frame; 0 when frames run free
     uint64_t lastSwap;      // counter reading after the last paced swap
 };
