@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the web page with Debian's emscripten into build/web/: index.html,
-# ringvoyage.js and ringvoyage.wasm, all the page needs. Prints its size,
-# gzipped as a server would send it. Safe to run again.
+# Builds the web page with Debian's emscripten into build/web/: the page, its
+# program (the WebAssembly inside ringvoyage.js), the offline worker, the
+# manifest and icons. Prints its size, gzipped as a server would send it.
+# Safe to run again.
 #
 # Usage: scripts/build-web.sh [--no-deps]   (--no-deps: skip scripts/deps.sh)
 set -euo pipefail
@@ -16,18 +17,16 @@ fi
 export NODE_PATH=/usr/share/nodejs
 
 cmake --preset web >/dev/null
-cmake --build --preset web -j2 --target ringvoyage_web
+cmake --build --preset web -j2 --target web_page
 
 page="$repo/build/web"
-built="$repo/build/web-build/app/web"
 rm -rf "$page"
-mkdir -p "$page"
-cp "$built/index.html" "$built/ringvoyage.js" "$built/ringvoyage.wasm" "$page/"
+cp -r "$repo/build/web-build/app/web/page" "$page"
 
 total=0
-for file in index.html ringvoyage.js ringvoyage.wasm; do
-    size="$(gzip -9c "$page/$file" | wc -c)"
+for path in "$page"/*; do
+    size="$(gzip -9c "$path" | wc -c)"
     total=$((total + size))
-    printf '  %-16s %7d bytes, %6d gzipped\n' "$file" "$(stat -c %s "$page/$file")" "$size"
+    printf '  %-22s %7d bytes, %6d gzipped\n' "${path##*/}" "$(stat -c %s "$path")" "$size"
 done
 echo "web page: $page, $total bytes gzipped"

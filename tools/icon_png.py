@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""Writes the program's icon as a PNG for the Linux desktop: the 32 x 32
-image of an .ico with an 8 bpp palette (as tools/make_resources.py makes
-it), at its own size or halved by averaging 2 x 2 pixels.
+"""Writes the program's icon as a PNG for the Linux desktop and the web
+page: the 32 x 32 image of an .ico with an 8 bpp palette (as
+tools/make_resources.py makes it), at its own size, halved by averaging 2 x 2
+pixels, or enlarged to a whole multiple with square pixels (the web page's
+192 and 512).
 
-Usage: icon_png.py main.ico OUT.png [32|16]
+Usage: icon_png.py main.ico OUT.png [SIZE]   (SIZE: 16, or a multiple of 32)
 """
 
 import struct
@@ -35,6 +37,10 @@ def halve(rows):
              for x in range(len(rows) // 2)] for y in range(len(rows) // 2)]
 
 
+def enlarge(rows, factor):
+    return [[pixel for pixel in row for _ in range(factor)] for row in rows for _ in range(factor)]
+
+
 def encode_png(rows):
     def chunk(kind, body):
         return (struct.pack(">I", len(body)) + kind + body +
@@ -47,13 +53,17 @@ def encode_png(rows):
 
 
 def main(argv):
-    if len(argv) not in (3, 4) or (len(argv) == 4 and argv[3] not in ("16", "32")):
+    size = argv[3] if len(argv) == 4 else "32"
+    if len(argv) not in (3, 4) or not size.isdigit() or not (size == "16" or
+                                                             int(size) % 32 == 0 < int(size) <= 1024):
         sys.stderr.write(__doc__)
         return 2
     with open(argv[1], "rb") as f:
         rows = read_ico(f.read())
-    if len(argv) == 4 and int(argv[3]) * 2 == len(rows):
+    if int(size) * 2 == len(rows):
         rows = halve(rows)
+    elif int(size) > len(rows):
+        rows = enlarge(rows, int(size) // len(rows))
     with open(argv[2], "wb") as f:
         f.write(encode_png(rows))
     return 0

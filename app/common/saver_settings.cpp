@@ -1,5 +1,7 @@
 #include "saver_settings.h"
 
+#include <cmath>
+
 #include "controls.h"
 #include "tunnel_state.h"
 
@@ -12,6 +14,15 @@ SaverSettings saverSettingsFrom(bool haveSpeedSteps, int64_t speedSteps, bool ha
     if (havePulse && (pulse == 0 || pulse == 1)) {
         settings.pulse = static_cast<int32_t>(pulse);
     }
+    return settings;
+}
+
+SaverSettings nearestSaverSettings(float speed, int32_t pulse) {
+    // Each press scales the speed by about the square root of 2.
+    const double steps = std::round(2.0 * std::log2(static_cast<double>(speed) / kStartSpeed));
+    SaverSettings settings = {0, pulse != 0 ? 1 : 0};
+    settings.speedSteps = static_cast<int32_t>(
+        std::fmax(-kMaxSpeedSteps, std::fmin(static_cast<double>(kMaxSpeedSteps), steps)));
     return settings;
 }
 

@@ -18,5 +18,9 @@ constexpr SaverSettings kDefaultSaverSettings = {0, 0};
 SaverSettings saverSettingsFrom(bool haveSpeedSteps, int64_t speedSteps, bool havePulse,
                                 int64_t pulse);
 
+// The settings nearest a speed reached by any presses: the step of the
+// nearest press count, held within the steps either way.
+SaverSettings nearestSaverSettings(float speed, int32_t pulse);
+
 // Puts the settings into force on a journey that has just started.
 void applySaverSettings(const SaverSettings& settings);

@@ -1,7 +1,8 @@
 // The web page: the tunnel on a canvas that fills the page, driven by the
 // browser's animation frames. Browser events become calls of the shared host
-// code; the page (index.html) holds the notices, the end screen and the
-// fullscreen button.
+// code; the page (index.html, page.js) holds the notices, the end screen, the
+// on-screen controls, the settings in the link and fullscreen, and calls in
+// through ringvoyage_command.
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
@@ -16,6 +17,7 @@
 #include "frame_clock.h"
 #include "host_rules.h"
 #include "journey.h"
+#include "saver_settings.h"
 #include "scene.h"
 #include "tunnel_state.h"
 
@@ -27,6 +29,7 @@ struct WebHost {
     uint8_t hidden;      // 1 while the tab is hidden
     uint8_t over;        // 1 while the end screen shows
     uint8_t frozen;      // 1: every frame shows frozenTravel, with no clock
+    uint8_t still;       // 1: one frame held, no frames running, until asked to fly
     float frozenTravel;  // travel of the still frame (?travel=N)
 };
 
@@ -35,6 +38,15 @@ WebHost webHost = {};
 constexpr int32_t kKeyEscape = 27;  // the character Esc types on Windows
 constexpr char kCanvas[] = "#canvas";
 constexpr int64_t kMicroseconds = 1000000;  // the clock's counter runs in microseconds
+
+// What the page's own controls ask for, through ringvoyage_command.
+enum PageCommand : int32_t {
+    kCommandFaster = 1,
+    kCommandSlower = 2,
+    kCommandPulse = 3,
+    kCommandFlyOut = 4,
+    kCommandFly = 5,  // leaves the still frame
+};
 
 // clang-format off
 // A legacy GL context on the page's canvas, made the way the GL emulation
@@ -46,6 +58,19 @@ EM_JS(int, page_create_context, (), {
 EM_JS(void, page_show_no_webgl, (), { Module.showNoWebGL(); });
 EM_JS(void, page_show_end, (), { Module.showEnd(); });
 EM_JS(void, page_toggle_fullscreen, (), { Module.toggleFullscreen(); });
+EM_JS(void, page_show_settings, (int speedSteps, int pulse), {
+    Module.showSettings(speedSteps, pulse);
+});
+// The link's number `name` (speed, pulse), or NaN without a whole one.
+EM_JS(double, page_link_number, (const char* name), {
+    var text = new URLSearchParams(location.search).get(UTF8ToString(name));
+    return /^[-+]?[0-9]{1,9}$/.test(text) ? Number(text) : NaN;
+});
+// 1 when the page asks to hold still (reduced motion) until "Fly".
+EM_JS(int, page_starts_still, (), {
+    return Module.startsStill() ? 1 : 0;
+});
+EM_JS(void, page_show_flying, (), { Module.showFlying(); });
 // The travel of ?travel=N, or -1 without one.
 EM_JS(double, page_frozen_travel, (), {
     var text = new URLSearchParams(location.search).get("travel");
@@ -69,6 +94,18 @@ void fitCanvas() {
     webHost.height = static_cast<int32_t>(std::lround(cssHeight * ratio));
     emscripten_set_canvas_element_size(kCanvas, webHost.width, webHost.height);
     resizeViewport(webHost.width, webHost.height);
+}
+
+// The page keeps its link and controls in step with the tunnel's settings.
+void showSettings() {
+    const SaverSettings settings = nearestSaverSettings(tunnel.speed, tunnel.pulse);
+    page_show_settings(settings.speedSteps, settings.pulse);
+}
+
+// A frame of the tunnel as it stands, for a page that holds still.
+void drawStill() {
+    frameClock = {};
+    renderFrame(webHost.width, webHost.height);
 }
 
 void endJourney() {
@@ -102,6 +139,20 @@ void drawFrame() {
     }
 }
 
+void startFrames() {
+    startFrameClock(counterNow(), kMicroseconds);
+    emscripten_set_main_loop(drawFrame, 0, 0);
+}
+
+// The still frame ends when the viewer asks to fly, in or out.
+void flyFromStill() {
+    if (webHost.still != 0 && webHost.over == 0) {
+        webHost.still = 0;
+        page_show_flying();
+        startFrames();
+    }
+}
+
 // Keys as on the desktop: the characters typed, Esc, and F11 for fullscreen.
 // Shortcuts with Ctrl, Alt or Meta stay the browser's.
 EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
@@ -110,6 +161,7 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     }
     if (std::strcmp(event->key, "Escape") == 0) {
         handleKey(kKeyEscape);
+        flyFromStill();
         return EM_TRUE;
     }
     if (std::strcmp(event->key, "F11") == 0) {
@@ -120,12 +172,16 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     }
     if (event->key[0] != '\0' && event->key[1] == '\0') {
         handleKey(static_cast<unsigned char>(event->key[0]));
+        showSettings();
     }
     return EM_FALSE;
 }
 
 EM_BOOL onResize(int, const EmscriptenUiEvent*, void*) {
     fitCanvas();
+    if (webHost.still != 0) {
+        drawStill();
+    }
     return EM_FALSE;
 }
 
@@ -139,11 +195,6 @@ EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
     return EM_FALSE;
 }
 
-void startFrames() {
-    startFrameClock(counterNow(), kMicroseconds);
-    emscripten_set_main_loop(drawFrame, 0, 0);
-}
-
 }  // namespace
 
 // The end screen's "fly again": a new journey from the start.
@@ -153,8 +204,34 @@ extern "C" EMSCRIPTEN_KEEPALIVE void flyAgain() {
     }
     webHost.over = 0;
     startJourneyAgain();
+    showSettings();
     restartFrameRate();
     startFrames();
+}
+
+// The page's controls: a PageCommand.
+extern "C" EMSCRIPTEN_KEEPALIVE void ringvoyage_command(int32_t command) {
+    switch (command) {
+        case kCommandFaster:
+            handleKey('+');
+            break;
+        case kCommandSlower:
+            handleKey('-');
+            break;
+        case kCommandPulse:
+            handleKey(' ');
+            break;
+        case kCommandFlyOut:
+            handleKey(kKeyEscape);
+            flyFromStill();
+            break;
+        case kCommandFly:
+            flyFromStill();
+            break;
+        default:
+            break;
+    }
+    showSettings();
 }
 
 int main() {
@@ -170,9 +247,22 @@ int main() {
     emscripten_set_window_title(kProgramTitle);
     fitCanvas();
     initScene(embeddedTile(), webHost.width, webHost.height);
+    const double speedSteps = page_link_number("speed");
+    const double pulse = page_link_number("pulse");
+    const bool haveSpeedSteps = !std::isnan(speedSteps);
+    const bool havePulse = !std::isnan(pulse);
+    applySaverSettings(saverSettingsFrom(haveSpeedSteps,
+                                         haveSpeedSteps ? static_cast<int64_t>(speedSteps) : 0,
+                                         havePulse, havePulse ? static_cast<int64_t>(pulse) : 0));
+    showSettings();
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKeyDown);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onResize);
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, onVisibility);
+    if (page_starts_still() != 0 && webHost.frozen == 0) {
+        webHost.still = 1;
+        drawStill();
+        return 0;
+    }
     startFrames();
     return 0;
 }

@@ -1,6 +1,7 @@
 // The screen saver's command line and settings, platform-free.
 #include <gtest/gtest.h>
 
+#include "journey.h"
 #include "saver_options.h"
 #include "saver_settings.h"
 #include "test_support.h"
@@ -87,5 +88,13 @@ TEST(SaverSettings, SpeedStepsArePressesFromTheStartSpeed) {
         }
         EXPECT_EQ(tunnel.speed, expected) << steps;
         EXPECT_EQ(tunnel.pulse, steps & 1) << steps;
+        const SaverSettings nearest = nearestSaverSettings(tunnel.speed, tunnel.pulse);
+        EXPECT_EQ(nearest.speedSteps, steps);
+        EXPECT_EQ(nearest.pulse, steps & 1);
     }
+    // Speeds beyond the steps give the last step, those between the nearest.
+    EXPECT_EQ(nearestSaverSettings(kMaxSpeed, 0).speedSteps, 4);
+    EXPECT_EQ(nearestSaverSettings(kMinSpeed, 0).speedSteps, -4);
+    EXPECT_EQ(nearestSaverSettings(11200.0f, 0).speedSteps, 1);
+    EXPECT_EQ(nearestSaverSettings(6000.0f, 0).speedSteps, -1);
 }

@@ -1,14 +1,16 @@
 // The web page in Debian's headless Chromium, through puppeteer-core: it
 // draws a lit tunnel with the readout in the title, F11 and the button toggle
-// fullscreen, + and - change
-// the speed, Esc reaches the end screen and "fly again" flies again, a
-// browser without WebGL gets a notice, the page keeps its size budget, and
-// nothing is logged as an error. With a frame_shot program, a still frame is
-// also compared with the native picture.
+// fullscreen (two quick presses leave it windowed), + and - change the speed,
+// Esc reaches the end screen and "fly again" flies again, swipes and the
+// on-screen buttons steer it by touch, the link carries the settings, reduced
+// motion starts still, the page runs from disk and offline after one visit,
+// a browser without WebGL or a page that cannot load gets a notice, the page
+// keeps its size budget, and nothing is logged as an error. With a
+// frame_shot program, a still frame is also compared with the native picture.
 //
 // Usage: node page_test.mjs PAGE_DIR [FRAME_SHOT]
 import { execFileSync } from "node:child_process";
-import { readFileSync, mkdtempSync, rmSync } from "node:fs";
+import { readFileSync, readdirSync, mkdtempSync, rmSync } from "node:fs";
 import { createServer } from "node:http";
 import { tmpdir } from "node:os";
 import { extname, join } from "node:path";
@@ -18,8 +20,9 @@ import puppeteer from "puppeteer-core";
 const pageDir = process.argv[2];
 const frameShot = process.argv[3];
 const kBudget = 150 * 1024;  // gzipped bytes for the whole page
-const kTypes = {".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm"};
-const kFiles = ["index.html", "ringvoyage.js", "ringvoyage.wasm"];
+const kTypes = {".html": "text/html", ".js": "text/javascript", ".png": "image/png",
+                ".webmanifest": "application/manifest+json"};
+const kFiles = readdirSync(pageDir);
 
 let failures = 0;
 function check(ok, what) {
@@ -35,7 +38,7 @@ function serve() {
       response.writeHead(404).end();
       return;
     }
-    response.writeHead(200, {"Content-Type": kTypes[extname(name)]});
+    response.writeHead(200, {"Content-Type": kTypes[extname(name)] || "application/octet-stream"});
     response.end(readFileSync(join(pageDir, name)));
   });
   return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
@@ -62,10 +65,16 @@ function watchErrors(page) {
   return errors;
 }
 
-// The canvas right after a frame was drawn, as RGBA bytes, with the time.
-async function grab(page) {
-  const shot = await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => {
-    const canvas = document.getElementById("canvas");
+// The canvas right after a frame was drawn, as RGBA bytes, with the time;
+// or, given a screenshot (a PNG in base64), its pixels.
+async function grab(page, png) {
+  const shot = await page.evaluate((png) => new Promise((resolve) => requestAnimationFrame(async () => {
+    let canvas = document.getElementById("canvas");
+    if (png) {
+      canvas = new Image();
+      canvas.src = `data:image/png;base64,${png}`;
+      await canvas.decode();
+    }
     const copy = document.createElement("canvas");
     copy.width = canvas.width;
     copy.height = canvas.height;
@@ -77,7 +86,7 @@ async function grab(page) {
       text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
     }
     resolve({width: copy.width, height: copy.height, time: performance.now(), data: btoa(text)});
-  })));
+  })), png);
   return {...shot, data: Buffer.from(shot.data, "base64")};
 }
 
@@ -137,11 +146,25 @@ async function journeyChecks(browser, address) {
   await fullscreenIs(true);
   await page.keyboard.press("F11");
   await fullscreenIs(false);
+  await page.mouse.move(20, 20);  // the controls show while the pointer moves
   await page.click("#fullscreen");
   await fullscreenIs(true);
   await page.click("#fullscreen");
   await fullscreenIs(false);
   check(true, "F11 and the button toggle fullscreen, on and off");
+  // Both presses sent at once: the second comes before the first has taken
+  // effect (puppeteer's own presses are too far apart).
+  await page.evaluate(() => {
+    window.fullscreenChanges = 0;
+    document.addEventListener("fullscreenchange", () => window.fullscreenChanges++);
+  });
+  const session = await page.createCDPSession();
+  const f11 = {key: "F11", code: "F11", windowsVirtualKeyCode: 122};
+  await Promise.all(["rawKeyDown", "keyUp", "rawKeyDown", "keyUp"].map(
+      (type) => session.send("Input.dispatchKeyEvent", {type, ...f11})));
+  await page.waitForFunction(() => window.fullscreenChanges >= 2, {timeout: 10000}).catch(() => {});
+  check(!(await page.evaluate(() => document.fullscreenElement)),
+        "two quick F11 presses leave the page windowed");
 
   // From the slowest speed to a fast one: the picture must change far faster.
   await page.focus("canvas").catch(() => {});
@@ -169,17 +192,145 @@ async function journeyChecks(browser, address) {
   await page.close();
 }
 
+const noticeText = async (page) => {
+  await page.waitForSelector("#notice:not([hidden])", {visible: true, timeout: 30000});
+  return page.$eval("#notice", (e) => e.textContent);
+};
+
 async function noWebGlCheck(address) {
   const browser = await launch(["--disable-webgl", "--disable-3d-apis"]);
   try {
     const page = await browser.newPage();
     await page.goto(address);
-    await page.waitForSelector("#notice:not([hidden])", {visible: true, timeout: 30000});
-    const text = await page.$eval("#notice", (e) => e.textContent);
+    const text = await noticeText(page);
     check(/needs WebGL/.test(text), `without WebGL the page says so: "${text.slice(0, 40)}..."`);
   } finally {
     await browser.close();
   }
+}
+
+// The program that will not load: a notice, not a blank page.
+async function startFailureCheck(browser, address) {
+  const context = await browser.createBrowserContext();  // no offline copy
+  const page = await context.newPage();
+  await page.setRequestInterception(true);
+  page.on("request", (r) => (r.url().endsWith("ringvoyage.js") ? r.abort() : r.continue()));
+  await page.goto(address);
+  const text = await noticeText(page);
+  check(/could not start/.test(text), `a program that does not load gives a notice: "${text}"`);
+  await context.close();
+}
+
+const search = (page) => page.evaluate(() => location.search);
+
+// Twenty swipes down to the slowest speed, then ten swipes up and ten taps on
+// "faster": the picture changes far faster, and the link follows each step.
+async function touchChecks(browser, address) {
+  const page = await browser.newPage();
+  const errors = watchErrors(page);
+  await page.setViewport({width: 320, height: 240, hasTouch: true, isMobile: true});
+  await page.goto(address);
+  await waitTitle(page, /FPS$/, 30000);
+  const swipe = async (from, to, times) => {
+    for (let i = 0; i < times; i++) {
+      await page.touchscreen.touchStart(160, from);
+      await page.touchscreen.touchMove(161, (from + to) / 2);
+      await page.touchscreen.touchMove(162, to);
+      await page.touchscreen.touchEnd();
+    }
+  };
+  await swipe(40, 160, 20);
+  const slowLink = await search(page);
+  await new Promise((r) => setTimeout(r, 300));
+  const slow = changePerSecond(await grab(page), await grab(page));
+  const faster = await page.$eval("[aria-label=Faster]", (e) => {
+    const box = e.getBoundingClientRect();
+    return {x: box.x + box.width / 2, y: box.y + box.height / 2, size: Math.min(box.width, box.height)};
+  });
+  await swipe(160, 40, 10);
+  for (let i = 0; i < 10; i++) await page.touchscreen.tap(faster.x, faster.y);
+  await new Promise((r) => setTimeout(r, 300));
+  const fast = changePerSecond(await grab(page), await grab(page));
+  const fastLink = await search(page);
+  check(fast > 4 * slow + 1 && slowLink === "?speed=-4" && fastLink === "?speed=2" &&
+            faster.size >= 44,
+        `swipes and taps on a ${faster.size} px "faster" change the speed: picture change ` +
+            `${slow.toFixed(1)}/s, then ${fast.toFixed(1)}/s; link "${slowLink}", then "${fastLink}"`);
+  check(errors.length === 0, `no console errors by touch${errors.length ? ": " + errors.join(" | ") : ""}`);
+  await page.close();
+}
+
+// The link's settings start the journey; bad ones are dropped, never an error.
+async function linkChecks(browser, address) {
+  const page = await browser.newPage();
+  const errors = watchErrors(page);
+  await page.goto(`${address}?speed=4&pulse=1`);
+  await waitTitle(page, /FPS$/, 30000);
+  await page.keyboard.press("-");
+  const kept = await search(page);
+  await page.goto(`${address}?speed=9&pulse=2&speed=x`);
+  await waitTitle(page, /FPS$/, 30000);
+  const dropped = await search(page);
+  await page.keyboard.press("+");
+  const stepped = await search(page);
+  check(kept === "?speed=3&pulse=1" && dropped === "" && stepped === "?speed=1" &&
+            errors.length === 0,
+        `the link's settings apply and follow the keys: "${kept}"; bad ones dropped: ` +
+            `"${dropped}", then "${stepped}"${errors.length ? "; errors: " + errors.join(" | ") : ""}`);
+  await page.close();
+}
+
+// With reduced motion the tunnel holds a lit still frame until "Fly".
+async function reducedMotionCheck(browser, address) {
+  const page = await browser.newPage();
+  await page.emulateMediaFeatures([{name: "prefers-reduced-motion", value: "reduce"}]);
+  await page.goto(address);
+  await page.waitForSelector("#fly", {visible: true, timeout: 30000});
+  // No frames run, so only the screen still holds the picture.
+  const screen = () => page.screenshot({encoding: "base64"});
+  const first = await grab(page, await screen());
+  await new Promise((r) => setTimeout(r, 500));
+  const held = changePerSecond(first, await grab(page, await screen()));
+  const {lit} = light(first);
+  await page.click("#fly");
+  await waitTitle(page, /FPS$/, 30000);
+  const flying = changePerSecond(await grab(page), await grab(page));
+  check(held === 0 && lit > 0.5 && flying > 1,
+        `reduced motion starts still (change ${held}/s, ${(lit * 100).toFixed(0)}% lit), ` +
+            `"Fly" flies (${flying.toFixed(1)}/s)`);
+  await page.close();
+}
+
+const showsTunnel = async (page) => {
+  await waitTitle(page, /FPS$/, 30000);
+  return light(await grab(page)).lit > 0.5;
+};
+
+// Opened from disk, as a downloaded page is.
+async function diskCheck(browser) {
+  const page = await browser.newPage();
+  const errors = watchErrors(page);
+  await page.goto(`file://${join(pageDir, "index.html")}`);
+  const lit = await showsTunnel(page).catch(() => false);
+  check(lit && errors.length === 0,
+        `from disk: a lit tunnel${errors.length ? "; errors: " + errors.join(" | ") : ""}`);
+  await page.close();
+}
+
+// After one visit the page opens with the network off, and can be installed.
+async function offlineCheck(browser, address) {
+  const page = await browser.newPage();  // not a private context: those cannot install
+  await page.goto(address);
+  await page.waitForFunction(() => navigator.serviceWorker.controller, {timeout: 30000});
+  const session = await page.createCDPSession();
+  const {installabilityErrors} = await session.send("Page.getInstallabilityErrors");
+  await page.setOfflineMode(true);
+  await page.reload();
+  const lit = await showsTunnel(page).catch(() => false);
+  const problems = installabilityErrors.map((e) => e.errorId).join(", ");
+  check(lit && problems === "",
+        `offline after one visit: a lit tunnel; installable${problems ? ": " + problems : ""}`);
+  await page.close();
 }
 
 // A still frame at travel 3000 against frame_shot's native picture of the
@@ -223,20 +374,20 @@ async function frameShotComparison(browser, address) {
 
 const sizes = kFiles.map((f) => gzipSync(readFileSync(join(pageDir, f)), {level: 9}).length);
 const total = sizes.reduce((a, b) => a + b, 0);
-check(total < kBudget, `page size ${total} bytes gzipped (${sizes.join(" + ")}), budget ${kBudget}`);
+check(total < kBudget, `page size ${total} bytes gzipped in ${kFiles.length} files, budget ${kBudget}`);
 
 const server = await serve();
 const address = `http://127.0.0.1:${server.address().port}/`;
 const browser = await launch();
-try {
-  await journeyChecks(browser, address);
-  if (frameShot) await frameShotComparison(browser, address);
-  await noWebGlCheck(address);
-} catch (error) {
-  check(false, String(error));
-} finally {
-  await browser.close();
-  server.close();
+// Each group on its own: one that throws fails, and the others still run.
+const groups = [journeyChecks, touchChecks, linkChecks, reducedMotionCheck, diskCheck,
+                startFailureCheck, offlineCheck];
+if (frameShot) groups.push(frameShotComparison);
+for (const group of groups) {
+  await group(browser, address).catch((error) => check(false, `${group.name}: ${error}`));
 }
+await browser.close();
+await noWebGlCheck(address).catch((error) => check(false, `noWebGlCheck: ${error}`));
+server.close();
 console.log(failures === 0 ? "all checks passed" : `${failures} check(s) failed`);
 process.exit(failures === 0 ? 0 : 1);
