@@ -6,7 +6,9 @@ screenshots by grim, the window tree from swaymsg. No X server.
   window:    the window is lit with the readout in its title; "-" slows the
              picture, F11 makes it full screen, "+" then Esc end it with 0.
   saver:     swayidle starts --saver after 2 idle seconds: both outputs lit,
-             the readout at most the display rate, a typed key ends it with 0.
+             the readout at most the display rate, a typed key ends it with 0;
+             a jolt of the pointer leaves it, motion, a click or the wheel
+             end it with 0 (a virtual pointer: the seat has none).
   wallpaper: --wallpaper lights both outputs' backgrounds at most at the
              display rate, rests while a full-screen window covers both (sway
              then sends it no frame callbacks), ends with 0 on SIGTERM.
@@ -143,7 +145,7 @@ def start_window(program):
     return process, title
 
 
-def window_scenario(program, _):
+def window_scenario(program, *_):
     process = None
     try:
         process, title = start_window(program)
@@ -168,7 +170,7 @@ def window_scenario(program, _):
         stop(process)
 
 
-def saver_scenario(program, work):
+def saver_scenario(program, work, pointer):
     code_file = os.path.join(work, "saver.code")
     log = os.path.join(work, "saver.out")
     before = {output: lit(output) for output in OUTPUTS}
@@ -197,9 +199,26 @@ def saver_scenario(program, work):
               % ", ".join("%.1f" % r for r in seen))
     finally:
         stop(idle)
+    pointer_ends_saver(program, pointer)
 
 
-def wallpaper_scenario(program, work):
+def pointer_ends_saver(program, pointer):
+    for steps, what in [(["move", "40", "0"], "pointer motion"), (["click"], "a click"),
+                        (["wheel"], "the wheel")]:
+        process = subprocess.Popen([program, "--saver"], stdin=subprocess.DEVNULL)
+        try:
+            wait_for("the saver", lambda: lit("HEADLESS-1"), 30)
+            if what == "pointer motion":
+                run(pointer, "move", "1", "0", "move", "3", "-3")  # it enters, then a jolt
+                check(process.poll() is None, "a jolt of the pointer leaves the saver")
+            run(pointer, "move", "1", "0", *steps)
+            code = process.wait(timeout=10)
+            check(code == 0, "%s ends it with exit code %d" % (what, code))
+        finally:
+            stop(process)
+
+
+def wallpaper_scenario(program, work, *_):
     log = os.path.join(work, "wallpaper.out")
     process = covering = None
     try:
@@ -233,11 +252,11 @@ def wallpaper_scenario(program, work):
 
 
 def main():
-    scenario, program = sys.argv[1], sys.argv[2]
+    scenario, program, pointer = sys.argv[1:4]
     with tempfile.TemporaryDirectory(dir=os.environ.get("XDG_RUNTIME_DIR")) as work:
         try:
             {"window": window_scenario, "saver": saver_scenario,
-             "wallpaper": wallpaper_scenario}[scenario](program, work)
+             "wallpaper": wallpaper_scenario}[scenario](program, work, pointer)
         except (Failure, subprocess.SubprocessError, OSError) as error:
             print("FAILED: %s" % error, flush=True)
             return 1
