@@ -41,6 +41,7 @@ struct Output {
     int32_t modeWidth;             // current mode, for a configure that names no size
     int32_t modeHeight;            //
     int32_t milliHertz;            // refresh rate of the current mode, 0 unknown
+    int32_t scale;                 // buffer pixels per surface unit (2 on HiDPI)
     wl_surface* surface;           // the surface shown on this output
     zwlr_layer_surface_v1* layer;  // its layer role, with layer-shell
     xdg_surface* xdgSurface;       // its window role, without
@@ -49,7 +50,7 @@ struct Output {
     EGLSurface eglSurface;         // EGL_NO_SURFACE until the first configure
     wl_callback* frame;            // the frame callback awaited, or null
     int64_t committedAt;           // clock reading of the latest swap
-    int32_t width;                 // configured size in pixels
+    int32_t width;                 // buffer size in pixels
     int32_t height;                //
     int32_t pendingWidth;          // a toplevel's size until its surface configure
     int32_t pendingHeight;         //
@@ -202,14 +203,18 @@ void startScene(WaylandHost& host, const Output& out) {
     host.sceneReady = 1;
 }
 
-// The surface has its size: buffers of that size, and a frame at once.
+// The surface has its size, in the output's logical units: buffers of that
+// size in the output's pixels, and a frame at once.
 void applySize(Output& out, int32_t width, int32_t height) {
     WaylandHost& host = *out.host;
-    out.width = width > 0 ? width : out.modeWidth;
-    out.height = height > 0 ? height : out.modeHeight;
+    const int32_t scale = out.scale > 0 ? out.scale : 1;
+    const bool named = width > 0 && height > 0;
+    out.width = named ? width * scale : out.modeWidth;
+    out.height = named ? height * scale : out.modeHeight;
     if (!hasPictureArea(out.width, out.height)) {
         return;
     }
+    wl_surface_set_buffer_scale(out.surface, named ? scale : 1);
     if (out.eglWindow != nullptr) {
         wl_egl_window_resize(out.eglWindow, out.width, out.height, 0, 0);
         out.ready = out.frame == nullptr ? 1 : out.ready;
@@ -359,7 +364,10 @@ void onOutputMode(void* data, wl_output* /*output*/, uint32_t flags, int32_t wid
 }
 
 void onOutputDone(void*, wl_output*) {}
-void onOutputScale(void*, wl_output*, int32_t) {}
+// Takes effect with the next configure, which a new scale brings.
+void onOutputScale(void* data, wl_output* /*output*/, int32_t factor) {
+    static_cast<Output*>(data)->scale = factor;
+}
 
 wl_output_listener outputListener() {
     wl_output_listener listener = {};
