@@ -14,8 +14,3 @@ bool restEndsJourney() {
     restartFrameRate();
     return false;
 }
-
-bool movedBeyondSlack(int32_t dx, int32_t dy) {
-    return dx > kSaverMotionSlack || dx < -kSaverMotionSlack || dy > kSaverMotionSlack ||
-           dy < -kSaverMotionSlack;
-}

@@ -13,10 +13,3 @@ bool hasPictureArea(int32_t width, int32_t height);
 // one can see would never end. Otherwise the readout counts afresh from the
 // first frame after the rest.
 bool restEndsJourney();
-
-// Pointer motion a screen saver forgives (a desk's jolt), in pixels along
-// either axis from where the pointer first showed.
-constexpr int32_t kSaverMotionSlack = 8;
-
-// Whether a pointer displaced by (dx, dy) ends a screen saver.
-bool movedBeyondSlack(int32_t dx, int32_t dy);

@@ -8,6 +8,7 @@
 #include "frame.h"
 #include "frame_clock.h"
 #include "host_rules.h"
+#include "saver_input.h"
 #include "scene.h"
 
 SdlHost sdlHost = {};

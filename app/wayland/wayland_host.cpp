@@ -18,6 +18,7 @@
 #include "frame.h"
 #include "frame_clock.h"
 #include "host_rules.h"
+#include "saver_input.h"
 #include "scene.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"

@@ -9,6 +9,7 @@
 #include "frame.h"
 #include "host_rules.h"
 #include "options.h"
+#include "saver_input.h"
 #include "tunnel_state.h"
 
 namespace {
@@ -134,9 +135,6 @@ TEST(HostRules, RestingRestartsTheReadoutOrEndsAFlyOut) {
     EXPECT_TRUE(hasPictureArea(1, 1));
     EXPECT_FALSE(hasPictureArea(0, 600));
     EXPECT_FALSE(hasPictureArea(800, 0));
-    EXPECT_FALSE(movedBeyondSlack(kSaverMotionSlack, -kSaverMotionSlack)) << "a jolt";
-    EXPECT_TRUE(movedBeyondSlack(0, kSaverMotionSlack + 1));
-    EXPECT_TRUE(movedBeyondSlack(-kSaverMotionSlack - 1, 0));
     resetTunnelState();
     frameRenderer = {3.0f, 40, 1};
     EXPECT_FALSE(restEndsJourney());
@@ -145,6 +143,12 @@ TEST(HostRules, RestingRestartsTheReadoutOrEndsAFlyOut) {
     tunnel.quitRequested = 1;
     EXPECT_TRUE(restEndsJourney()) << "a fly-out no one sees ends at once";
     resetTunnelState();
+}
+
+TEST(SaverInput, AJoltIsForgivenMotionIsNot) {
+    EXPECT_FALSE(movedBeyondSlack(kSaverMotionSlack, -kSaverMotionSlack));
+    EXPECT_TRUE(movedBeyondSlack(0, kSaverMotionSlack + 1));
+    EXPECT_TRUE(movedBeyondSlack(-kSaverMotionSlack - 1, 0));
 }
 
 }  // namespace
