@@ -6,8 +6,6 @@
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
-#include <wayland-client.h>
-#include <wayland-egl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -18,71 +16,10 @@
 #include "frame.h"
 #include "frame_clock.h"
 #include "host_rules.h"
-#include "saver_input.h"
 #include "scene.h"
-#include "wlr-layer-shell-unstable-v1-client-protocol.h"
-#include "xdg-shell-client-protocol.h"
+#include "wayland_state.h"
 
 namespace {
-
-constexpr int kMaxOutputs = 16;
-constexpr int64_t kNanoseconds = 1000000000;
-constexpr int32_t kFallbackMilliHertz = 60000;  // when an output names no rate
-// An output whose frame callback is this many of its periods late is
-// covered or asleep: the others go on without it.
-constexpr int64_t kStallPeriods = 2;
-constexpr char kNamespace[] = "ringvoyage";
-
-struct WaylandHost;
-
-struct Output {
-    WaylandHost* host;             // back to the host, for the listeners
-    wl_output* output;             // null: a free slot
-    uint32_t name;                 // the output's global name in the registry
-    int32_t modeWidth;             // current mode, for a configure that names no size
-    int32_t modeHeight;            //
-    int32_t milliHertz;            // refresh rate of the current mode, 0 unknown
-    int32_t scale;                 // buffer pixels per surface unit (2 on HiDPI)
-    wl_surface* surface;           // the surface shown on this output
-    zwlr_layer_surface_v1* layer;  // its layer role, with layer-shell
-    xdg_surface* xdgSurface;       // its window role, without
-    xdg_toplevel* toplevel;        //
-    wl_egl_window* eglWindow;      // the surface's buffers for EGL
-    EGLSurface eglSurface;         // EGL_NO_SURFACE until the first configure
-    wl_callback* frame;            // the frame callback awaited, or null
-    int64_t committedAt;           // clock reading of the latest swap
-    int32_t width;                 // buffer size in pixels
-    int32_t height;                //
-    int32_t pendingWidth;          // a toplevel's size until its surface configure
-    int32_t pendingHeight;         //
-    uint8_t ready;                 // 1: the compositor wants a frame here
-};
-
-struct WaylandHost {
-    WaylandRole role;
-    wl_display* display;
-    wl_registry* registry;
-    wl_compositor* compositor;
-    zwlr_layer_shell_v1* layerShell;  // null where the compositor has none
-    xdg_wm_base* wmBase;              // the fallback for the saver
-    wl_seat* seat;                    // the saver's input; null for the wallpaper
-    wl_keyboard* keyboard;
-    wl_pointer* pointer;
-    EGLDisplay egl;
-    EGLConfig config;
-    EGLContext context;
-    Output outputs[kMaxOutputs];
-    SaverSettings settings;
-    int signalFd;            // SIGTERM and SIGINT, read in the loop
-    int32_t pointerX;        // where the pointer entered, in surface pixels
-    int32_t pointerY;        //
-    int64_t lastTick;        // clock reading of the latest frame
-    uint8_t surfacesWanted;  // 1 once the globals are known: outputs get surfaces at once
-    uint8_t sceneReady;      // 1 once the scene is set up in the context
-    uint8_t printRate;       // 1: the readout goes to stdout
-    uint8_t quit;            // 1 once the loop is to end
-    uint8_t failed;          // 1 when it ends for an error
-};
 
 int64_t clockNow() {
     timespec now = {};
@@ -185,7 +122,6 @@ void drawOn(WaylandHost& host, Output& out, bool first) {
 void drawFrame(WaylandHost& host) {
     const int64_t now = clockNow();
     advanceFrameClock(now);
-    host.lastTick = now;
     bool first = true;
     for (Output& out : host.outputs) {
         if (canDraw(out)) {
@@ -405,113 +341,6 @@ void removeOutput(Output& out) {
     out.output = nullptr;
 }
 
-// --- The saver's input: any of it ends the saver ----------------------------
-
-void endByInput(void* data) {
-    static_cast<WaylandHost*>(data)->quit = 1;
-}
-
-void onKeymap(void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) {
-    close(fd);  // keys are not told apart
-}
-void onKeyboardEnter(void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {}
-void onKeyboardLeave(void*, wl_keyboard*, uint32_t, wl_surface*) {}
-void onModifiers(void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {}
-void onRepeatInfo(void*, wl_keyboard*, int32_t, int32_t) {}
-
-// A press; a release may belong to a key held as the saver started.
-void onKey(void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t state) {
-    if (state == WL_KEYBOARD_KEY_STATE_PRESSED) {
-        endByInput(data);
-    }
-}
-
-wl_keyboard_listener keyboardListener() {
-    wl_keyboard_listener listener = {};
-    listener.keymap = onKeymap;
-    listener.enter = onKeyboardEnter;
-    listener.leave = onKeyboardLeave;
-    listener.key = onKey;
-    listener.modifiers = onModifiers;
-    listener.repeat_info = onRepeatInfo;
-    return listener;
-}
-
-const wl_keyboard_listener kKeyboardListener = keyboardListener();
-
-// No pointer over the saver; where it entered is where motion counts from.
-void onPointerEnter(void* data, wl_pointer* pointer, uint32_t serial, wl_surface*, wl_fixed_t x,
-                    wl_fixed_t y) {
-    WaylandHost& host = *static_cast<WaylandHost*>(data);
-    wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
-    host.pointerX = wl_fixed_to_int(x);
-    host.pointerY = wl_fixed_to_int(y);
-}
-
-void onPointerMotion(void* data, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
-    const WaylandHost& host = *static_cast<WaylandHost*>(data);
-    if (movedBeyondSlack(wl_fixed_to_int(x) - host.pointerX, wl_fixed_to_int(y) - host.pointerY)) {
-        endByInput(data);
-    }
-}
-
-void onButton(void* data, wl_pointer*, uint32_t, uint32_t, uint32_t, uint32_t state) {
-    if (state == WL_POINTER_BUTTON_STATE_PRESSED) {
-        endByInput(data);
-    }
-}
-
-void onAxis(void* data, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {
-    endByInput(data);
-}
-
-void onPointerLeave(void*, wl_pointer*, uint32_t, wl_surface*) {}
-void onPointerFrame(void*, wl_pointer*) {}
-void onAxisSource(void*, wl_pointer*, uint32_t) {}
-void onAxisStop(void*, wl_pointer*, uint32_t, uint32_t) {}
-void onAxisDiscrete(void*, wl_pointer*, uint32_t, int32_t) {}
-
-wl_pointer_listener pointerListener() {
-    wl_pointer_listener listener = {};
-    listener.enter = onPointerEnter;
-    listener.leave = onPointerLeave;
-    listener.motion = onPointerMotion;
-    listener.button = onButton;
-    listener.axis = onAxis;
-    listener.frame = onPointerFrame;
-    listener.axis_source = onAxisSource;
-    listener.axis_stop = onAxisStop;
-    listener.axis_discrete = onAxisDiscrete;
-    return listener;
-}
-
-const wl_pointer_listener kPointerListener = pointerListener();
-
-// Devices come and go (a virtual keyboard appears as it types).
-void onSeatCapabilities(void* data, wl_seat* seat, uint32_t capabilities) {
-    WaylandHost& host = *static_cast<WaylandHost*>(data);
-    const bool keyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
-    const bool pointer = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
-    if (keyboard && host.keyboard == nullptr) {
-        host.keyboard = wl_seat_get_keyboard(seat);
-        wl_keyboard_add_listener(host.keyboard, &kKeyboardListener, &host);
-    } else if (!keyboard && host.keyboard != nullptr) {
-        wl_keyboard_destroy(host.keyboard);
-        host.keyboard = nullptr;
-    }
-    if (pointer && host.pointer == nullptr) {
-        host.pointer = wl_seat_get_pointer(seat);
-        wl_pointer_add_listener(host.pointer, &kPointerListener, &host);
-    } else if (!pointer && host.pointer != nullptr) {
-        wl_pointer_destroy(host.pointer);
-        host.pointer = nullptr;
-    }
-}
-
-void onSeatName(void*, wl_seat*, const char*) {}
-
-const wl_seat_listener kSeatListener = {onSeatCapabilities, onSeatName};
-
 // --- Globals ----------------------------------------------------------------
 
 void onPing(void*, xdg_wm_base* base, uint32_t serial) {
@@ -542,7 +371,7 @@ void onGlobal(void* data, wl_registry* /*registry*/, uint32_t name, const char* 
     } else if (kind == wl_seat_interface.name && host.role == WaylandRole::Saver &&
                host.seat == nullptr) {
         host.seat = bind<wl_seat>(host, name, wl_seat_interface, version, 5);
-        wl_seat_add_listener(host.seat, &kSeatListener, &host);
+        listenToSeat(host, host.seat);
     } else if (kind == wl_output_interface.name) {
         addOutput(host, name, version);
     }
