@@ -27,8 +27,7 @@ constexpr int kExitBadArguments = 2;
 void printUsage() {
     std::printf(
         "Usage: ringvoyage [--window | --saver | --wallpaper | --root | --window-id ID]\n"
-        "                  [--speed N]"
-        "                  [--pulse | --no-pulse] [--fps]\n"
+        "                  [--speed N] [--pulse | --no-pulse] [--fps]\n"
         "       ringvoyage --help | --version | --homepage | --donate\n"
         "Flies through an endless, curving, tiled tunnel.\n\n"
         "  --window        in a window of its own (the default), with these keys:\n"
