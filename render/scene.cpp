@@ -49,6 +49,11 @@ void initScene(const TileImage& tile, int32_t width, int32_t height) {
     startJourney();
 }
 
+void replaceSceneTile(const TileImage& tile) {
+    tunnelTexture.load(tile);
+    tunnelTexture.bind();
+}
+
 void releaseScene() {
     tunnelTexture.release();
 }

@@ -11,6 +11,10 @@
 // tile leaves the tunnel untextured rather than refusing to start.
 void initScene(const TileImage& tile, int32_t width, int32_t height);
 
+// The walls show `tile` from the next frame on (a picture the user chose
+// after the start); the journey goes on.
+void replaceSceneTile(const TileImage& tile);
+
 // Deletes the scene's texture while the host's GL context is still current.
 void releaseScene();
 

@@ -14,7 +14,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 libgl1 libgl1-mesa-dri nsis
   xvfb xdotool x11-utils imagemagick
-  libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev openbox
+  libsdl2-dev libsdl2-image-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev openbox
   dpkg-dev lintian xscreensaver xscreensaver-gl procps
   emscripten nodejs chromium
   pkg-config libwayland-dev libwayland-bin wayland-protocols

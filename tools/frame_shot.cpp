@@ -57,12 +57,17 @@ bool writePpm(const char* path, const std::vector<uint8_t>& rgb, int32_t width, 
 }  // namespace
 
 bool parseShotRequest(int argc, const char* const* argv, ShotRequest& request) {
+    request.tile = nullptr;
+    if (argc >= 7 && std::strcmp(argv[argc - 2], "--tile") == 0) {
+        request.tile = argv[argc - 1];
+        argc -= 2;
+    }
     const bool pulse = argc == 6 && std::strcmp(argv[5], "pulse") == 0;
     if ((argc != 5 && !pulse) || !parseTravel(argv[1], request.travel) ||
         !parseSide(argv[2], request.width) || !parseSide(argv[3], request.height)) {
         std::fprintf(stderr,
-                     "usage: frame_shot TRAVEL WIDTH HEIGHT OUT.ppm [pulse]  (travel 0 to %.0f, "
-                     "sizes 1 to %d)\n",
+                     "usage: frame_shot TRAVEL WIDTH HEIGHT OUT.ppm [pulse] [--tile FILE]  "
+                     "(travel 0 to %.0f, sizes 1 to %d)\n",
                      kWrapTravel, kMaxSide);
         return false;
     }

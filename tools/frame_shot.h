@@ -13,13 +13,14 @@ struct ShotRequest {
     int32_t height;
     const char* output;  // path of the .ppm file
     int32_t pulse;       // 1: the rings pulse
+    const char* tile;    // picture file for the walls; null: the built-in tile
 };
 
 constexpr int kShotBadArguments = 2;
 constexpr int kShotFailed = 1;
 
-// Parses "TRAVEL WIDTH HEIGHT OUT.ppm [pulse]"; false, with one line on
-// stderr, for anything else.
+// Parses "TRAVEL WIDTH HEIGHT OUT.ppm [pulse] [--tile FILE]"; false, with one
+// line on stderr, for anything else.
 bool parseShotRequest(int argc, const char* const* argv, ShotRequest& request);
 
 // Draws the frame with the context that is current (its back buffer at least

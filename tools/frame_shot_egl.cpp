@@ -7,6 +7,7 @@
 
 #include "embedded_tile.h"
 #include "frame_shot.h"
+#include "picture_file.h"
 
 namespace {
 
@@ -84,5 +85,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "frame_shot: no OpenGL context (EGL, surfaceless Mesa)\n");
         return kShotFailed;
     }
-    return shootFrame(request, embeddedTile());
+    static PictureTile picture;
+    return shootFrame(request, wallTile("frame_shot", request.tile, picture));
 }

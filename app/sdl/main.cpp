@@ -13,6 +13,7 @@
 #include "frame.h"
 #include "options.h"
 #include "pages.h"
+#include "picture_file.h"
 #include "saver_settings.h"
 #include "sdl_host.h"
 #include "wayland_host.h"
@@ -27,7 +28,7 @@ constexpr int kExitBadArguments = 2;
 void printUsage() {
     std::printf(
         "Usage: ringvoyage [--window | --saver | --wallpaper | --root | --window-id ID]\n"
-        "                  [--speed N] [--pulse | --no-pulse] [--fps]\n"
+        "                  [--speed N] [--pulse | --no-pulse] [--fps] [--tile FILE]\n"
         "       ringvoyage --help | --version | --homepage | --donate\n"
         "Flies through an endless, curving, tiled tunnel.\n\n"
         "  --window        in a window of its own (the default), with these keys:\n"
@@ -48,6 +49,9 @@ void printUsage() {
         "                  normal speed, -4 to 4\n"
         "  --pulse, --no-pulse  pulsing rings from the start, or not (the default)\n"
         "  --fps           also print the frame rate on stdout once a second\n"
+        "  --tile FILE     the picture FILE (PNG, JPEG, BMP, GIF) on the walls instead of\n"
+        "                  the built-in tile; one that cannot be read gives the built-in\n"
+        "                  tile and one line on stderr\n"
         "  --install, --mono, --visual NAME  accepted for xscreensaver and ignored\n"
         "  --homepage      open the home page:     %s%s\n"
         "  --donate        open the donation page: %s%s\n"
@@ -163,6 +167,8 @@ uint64_t foreignTarget(const HostOptions& options) {
 
 // The tunnel until the journey, the window or the program ends.
 int runTunnel(const HostOptions& options) {
+    static PictureTile picture;
+    sdlHost.tile = wallTile("ringvoyage", options.tilePath, picture);
     const bool saver = options.mode == HostMode::Saver;
     const bool foreign = options.mode != HostMode::Window && !saver;
     const uint64_t target = foreign ? foreignTarget(options) : 0;
@@ -200,7 +206,9 @@ int runEverywhere(const HostOptions& options) {
     }
     const WaylandRole role =
         options.mode == HostMode::Saver ? WaylandRole::Saver : WaylandRole::Wallpaper;
-    return runWaylandHost(role, options.settings, options.printRate != 0);
+    static PictureTile picture;
+    const TileImage tile = wallTile("ringvoyage", options.tilePath, picture);
+    return runWaylandHost(role, options.settings, tile, options.printRate != 0);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ enum class Kind {
     Pulse,      // --pulse
     NoPulse,    // --no-pulse
     Fps,        // --fps
+    Tile,       // --tile and its picture file
     Ignored,    // accepted for xscreensaver's sake, no value
     IgnoredArg  // accepted for xscreensaver's sake, with a value
 };
@@ -38,6 +39,7 @@ constexpr OptionName kOptions[] = {
     {"pulse", Kind::Pulse, HostMode::Window},
     {"no-pulse", Kind::NoPulse, HostMode::Window},
     {"fps", Kind::Fps, HostMode::Window},
+    {"tile", Kind::Tile, HostMode::Window},
     {"install", Kind::Ignored, HostMode::Window},
     {"mono", Kind::Ignored, HostMode::Window},
     {"visual", Kind::IgnoredArg, HostMode::Window},
@@ -117,7 +119,7 @@ HostOptions parseHostOptions(int argc, const char* const* argv) {
             return refuse(argument, "unknown argument");
         }
         const bool takesValue = option->kind == Kind::WindowId || option->kind == Kind::Speed ||
-                                option->kind == Kind::IgnoredArg;
+                                option->kind == Kind::Tile || option->kind == Kind::IgnoredArg;
         const char* value = takesValue && i + 1 < argc ? argv[++i] : nullptr;
         if (takesValue && value == nullptr) {
             return refuse(argument, "no value after");
@@ -151,6 +153,9 @@ HostOptions parseHostOptions(int argc, const char* const* argv) {
                 break;
             case Kind::Fps:
                 options.printRate = 1;
+                break;
+            case Kind::Tile:  // an empty chooser in the settings may pass ""
+                options.tilePath = value[0] != '\0' ? value : nullptr;
                 break;
             case Kind::Ignored:
             case Kind::IgnoredArg:

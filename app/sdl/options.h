@@ -26,6 +26,7 @@ struct HostOptions {
     uint64_t windowId;       // the X window of --window-id; 0 otherwise
     SaverSettings settings;  // --speed and --pulse / --no-pulse
     uint8_t printRate;       // 1: --fps, the frame rate on stdout once a second
+    const char* tilePath;    // the picture of --tile for the walls; null: the built-in tile
 };
 
 HostOptions parseHostOptions(int argc, const char* const* argv);

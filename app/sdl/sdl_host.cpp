@@ -205,7 +205,8 @@ bool attachContext(SDL_Window* window, bool paced) {
     sdlHost.pointerY = y;
     startFrameClock(static_cast<int64_t>(SDL_GetPerformanceCounter()),
                     static_cast<int64_t>(SDL_GetPerformanceFrequency()));
-    initScene(embeddedTile(), sdlHost.width, sdlHost.height);
+    initScene(sdlHost.tile.bgr != nullptr ? sdlHost.tile : embeddedTile(), sdlHost.width,
+              sdlHost.height);
     return true;
 }
 

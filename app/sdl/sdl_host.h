@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "tile_image.h"
+
 struct SdlHost {
     SDL_Window* window;     // the window drawn into
     SDL_GLContext context;  // its GL context, current for the program's life
@@ -22,16 +24,18 @@ struct SdlHost {
     int32_t pointerY;       //
     uint64_t framePeriod;   // counter ticks per paced frame; 0 when frames run free
     uint64_t lastSwap;      // counter reading after the last paced swap
+    TileImage tile;         // the user's picture for the walls; no pixels: the built-in tile
 };
 
 // Module instance, zero at program start, program lifetime.
 extern SdlHost sdlHost;
 
 // A legacy GL context for `window`, made current, and the scene set up with
-// the built-in tile. Paced, frames come at most at the display's refresh
-// rate (the swap waits for the retrace, or the loop sleeps where the driver
-// will not wait); otherwise they come as fast as they can. False (with one
-// line on stderr) when no context can be made.
+// the tile (the user's picture, else the built-in one). Paced, frames come
+// at most at the display's refresh rate (the swap waits for the retrace, or
+// the loop sleeps where the driver will not wait); otherwise they come as
+// fast as they can. False (with one line on stderr) when no context can be
+// made.
 bool attachContext(SDL_Window* window, bool paced);
 
 // Scene and context go; the window stays the caller's.

@@ -135,7 +135,7 @@ void drawFrame(WaylandHost& host) {
 
 void startScene(WaylandHost& host, const Output& out) {
     startFrameClock(clockNow(), kNanoseconds);
-    initScene(embeddedTile(), out.width, out.height);
+    initScene(host.tile.bgr != nullptr ? host.tile : embeddedTile(), out.width, out.height);
     applySaverSettings(host.settings);
     host.sceneReady = 1;
 }
@@ -526,10 +526,12 @@ void shutDown(WaylandHost& host) {
 
 }  // namespace
 
-int runWaylandHost(WaylandRole role, const SaverSettings& settings, bool printRate) {
+int runWaylandHost(WaylandRole role, const SaverSettings& settings, const TileImage& tile,
+                   bool printRate) {
     WaylandHost host = {};  // the listeners hold pointers into it until the end
     host.role = role;
     host.settings = settings;
+    host.tile = tile;
     host.printRate = printRate ? 1 : 0;
     host.egl = EGL_NO_DISPLAY;
     host.context = EGL_NO_CONTEXT;

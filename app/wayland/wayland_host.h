@@ -5,6 +5,7 @@
 #pragma once
 
 #include "saver_settings.h"
+#include "tile_image.h"
 
 enum class WaylandRole {
     Saver,      // overlay above everything, keyboard held; any input ends it
@@ -13,4 +14,6 @@ enum class WaylandRole {
 
 // Runs until the saver sees input or SIGTERM or SIGINT arrives: 0. Without a
 // compositor, a usable shell or a GL context: 1, after one line on stderr.
-int runWaylandHost(WaylandRole role, const SaverSettings& settings, bool printRate);
+// A tile without pixels stands for the built-in one.
+int runWaylandHost(WaylandRole role, const SaverSettings& settings, const TileImage& tile,
+                   bool printRate);

@@ -61,14 +61,15 @@ struct WaylandHost {
     EGLContext context;               // the one context, made current on each surface in turn
     Output outputs[kMaxOutputs];      // one surface each; slots with a null output are free
     SaverSettings settings;           // start speed and pulse
-    int signalFd;                     // SIGTERM and SIGINT, read in the loop
-    int32_t pointerX;                 // where the pointer entered, in surface units
-    int32_t pointerY;                 //
-    uint8_t surfacesWanted;           // 1 once the globals are known: outputs get surfaces at once
-    uint8_t sceneReady;               // 1 once the scene is set up in the context
-    uint8_t printRate;                // 1: the readout goes to stdout
-    uint8_t quit;                     // 1 once the loop is to end
-    uint8_t failed;                   // 1 when it ends for an error
+    TileImage tile;          // the user's picture for the walls; no pixels: the built-in tile
+    int signalFd;            // SIGTERM and SIGINT, read in the loop
+    int32_t pointerX;        // where the pointer entered, in surface units
+    int32_t pointerY;        //
+    uint8_t surfacesWanted;  // 1 once the globals are known: outputs get surfaces at once
+    uint8_t sceneReady;      // 1 once the scene is set up in the context
+    uint8_t printRate;       // 1: the readout goes to stdout
+    uint8_t quit;            // 1 once the loop is to end
+    uint8_t failed;          // 1 when it ends for an error
 };
 
 // The saver's keyboard and pointer, followed as the seat's devices come and

@@ -6,10 +6,12 @@
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "controls.h"
 #include "embedded_tile.h"
@@ -17,6 +19,7 @@
 #include "frame_clock.h"
 #include "host_rules.h"
 #include "journey.h"
+#include "picture.h"
 #include "saver_settings.h"
 #include "scene.h"
 #include "tunnel_state.h"
@@ -209,6 +212,86 @@ extern "C" EMSCRIPTEN_KEEPALIVE void flyAgain() {
     startFrames();
 }
 
+// A picture of the user's, decoded by the browser and handed over a strip
+// of rows at a time, scaled here as on the desktop.
+struct WebPicture {
+    TileScaler scaler;           // the picture being scaled
+    std::vector<uint8_t> strip;  // rows the page writes before pictureFeed
+    PictureTile tile;            // the tile shown, or the one the page stored
+    uint8_t shown;               // 1 once the scene exists to show a tile in
+};
+
+WebPicture webPicture = {};
+
+constexpr size_t kStripBytes = size_t{1} << 20;
+
+// The first `available` bytes of a file of `fileSize` bytes; a PictureProblem.
+extern "C" EMSCRIPTEN_KEEPALIVE int pictureCheck(const uint8_t* bytes, int available,
+                                                 double fileSize) {
+    PictureHeader header = {};
+    return static_cast<int>(checkPictureHeader(bytes, static_cast<size_t>(available),
+                                               static_cast<int64_t>(fileSize), header));
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE const char* pictureProblem(int problem) {
+    return pictureProblemText(static_cast<PictureProblem>(problem));
+}
+
+// Where the page writes rows of width RGBA pixels; null for a size refused.
+extern "C" EMSCRIPTEN_KEEPALIVE uint8_t* pictureStart(int width, int height) {
+    if (!startTileScaler(webPicture.scaler, width, height, PixelOrder::Rgba)) {
+        return nullptr;
+    }
+    webPicture.strip.resize(std::max(kStripBytes, 4 * static_cast<size_t>(width)));
+    return webPicture.strip.data();
+}
+
+// Rows the strip holds for the picture being scaled.
+extern "C" EMSCRIPTEN_KEEPALIVE int pictureStripRows() {
+    return static_cast<int>(webPicture.strip.size() /
+                            (4 * static_cast<size_t>(webPicture.scaler.width)));
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void pictureFeed(int rows) {
+    const size_t rowBytes = 4 * static_cast<size_t>(webPicture.scaler.width);
+    for (int row = 0; row < rows; ++row) {
+        feedTileRow(webPicture.scaler, webPicture.strip.data() + rowBytes * row);
+    }
+}
+
+// The tile's bytes (sizeof PictureTile): the page stores them, or writes
+// stored ones there before pictureShowStored.
+extern "C" EMSCRIPTEN_KEEPALIVE uint8_t* pictureTileBytes() {
+    return webPicture.tile.bgr;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int pictureTileSize() {
+    return static_cast<int>(sizeof webPicture.tile.bgr);
+}
+
+// The scaled picture on the walls; 0 when rows are missing.
+extern "C" EMSCRIPTEN_KEEPALIVE int pictureShow() {
+    if (!finishTileScaler(webPicture.scaler, webPicture.tile)) {
+        return 0;
+    }
+    if (webPicture.shown != 0) {
+        replaceSceneTile(pictureTileImage(webPicture.tile));
+    }
+    return 1;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void pictureShowStored() {
+    if (webPicture.shown != 0) {
+        replaceSceneTile(pictureTileImage(webPicture.tile));
+    }
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void pictureBuiltIn() {
+    if (webPicture.shown != 0) {
+        replaceSceneTile(embeddedTile());
+    }
+}
+
 // The page's controls: a PageCommand.
 extern "C" EMSCRIPTEN_KEEPALIVE void ringvoyage_command(int32_t command) {
     switch (command) {
@@ -255,6 +338,7 @@ int main() {
                                          haveSpeedSteps ? static_cast<int64_t>(speedSteps) : 0,
                                          havePulse, havePulse ? static_cast<int64_t>(pulse) : 0));
     showSettings();
+    webPicture.shown = 1;
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKeyDown);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onResize);
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, onVisibility);

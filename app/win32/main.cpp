@@ -1,7 +1,11 @@
 // Program entry: the window, the scene and the message loop.
 #include <windows.h>
 
+#include <cstdlib>
+#include <cstring>
+
 #include "message_loop.h"
+#include "picture_wic.h"
 #include "resource.h"
 #include "window.h"
 #include "window_state.h"
@@ -17,10 +21,23 @@ int reportStartupFailure(HWND owner, const char* text) {
     return kStartupFailed;
 }
 
+// The picture file after --tile (or -tile), or null; every other argument
+// is ignored, as it always was.
+const char* tileArgument() {
+    for (int i = 1; i + 1 < __argc; ++i) {
+        if (std::strcmp(__argv[i], "--tile") == 0 || std::strcmp(__argv[i], "-tile") == 0) {
+            return __argv[i + 1];
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowState.running = 0;
+    static PictureTile picture;
+    const TileImage tile = pictureTile("Ringvoyage", tileArgument(), picture);
     if (!registerMainClass(instance)) {
         return reportStartupFailure(nullptr, "Failed to register the window class");
     }
@@ -33,7 +50,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShowWindow(window, SW_SHOW);  // the caller's show command is ignored
     UpdateWindow(window);
     startFrameClock();
-    if (!startWindowScene()) {
+    if (!startWindowScene(tile)) {
         return reportStartupFailure(window, "Failed to initialize 3D effect.");
     }
     windowState.running = 1;

@@ -3,6 +3,8 @@
 // screen-saver settings (/p), or the settings dialog (/c). See
 // saver_options.h for the command line.
 #include <windows.h>
+// After windows.h, which they need.
+#include <commdlg.h>
 #include <windowsx.h>
 
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include "frame.h"
 #include "frame_pacing.h"
 #include "message_loop.h"
+#include "picture_wic.h"
 #include "resource.h"
 #include "saver_options.h"
 #include "saver_registry.h"
@@ -285,6 +288,43 @@ void fillSpeedChoices(HWND list) {
     }
 }
 
+// The dialog's picture until OK stores it; empty: the built-in tile.
+char chosenPicture[MAX_PATH] = {};
+
+// The chosen file's name, and below it why it cannot be used, if it cannot.
+void showPicture(HWND dialog) {
+    SetDlgItemTextA(dialog, IDC_SAVER_PICTURE_NAME,
+                    chosenPicture[0] != '\0' ? chosenPicture : "the built-in tile");
+    char note[128] = "";
+    if (chosenPicture[0] != '\0') {
+        static PictureTile tile;
+        const PictureProblem problem = loadPictureFile(chosenPicture, tile);
+        if (problem != PictureProblem::None) {
+            wsprintfA(note, "This picture %s: the built-in tile is shown.",
+                      pictureProblemText(problem));
+        }
+    }
+    SetDlgItemTextA(dialog, IDC_SAVER_PICTURE_NOTE, note);
+}
+
+// The system's open-file dialog, starting at the chosen picture.
+void choosePicture(HWND dialog) {
+    char path[MAX_PATH];
+    lstrcpynA(path, chosenPicture, sizeof path);
+    OPENFILENAMEA open = {};
+    open.lStructSize = sizeof open;
+    open.hwndOwner = dialog;
+    open.lpstrFilter = "Pictures (BMP, PNG, JPEG, GIF)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0";
+    open.lpstrFile = path;
+    open.nMaxFile = sizeof path;
+    open.lpstrTitle = "Picture for the tunnel walls";
+    open.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (GetOpenFileNameA(&open) != FALSE) {
+        lstrcpynA(chosenPicture, path, sizeof chosenPicture);
+        showPicture(dialog);
+    }
+}
+
 void showSettings(HWND dialog, const SaverSettings& settings) {
     HWND list = GetDlgItem(dialog, IDC_SAVER_SPEED);
     fillSpeedChoices(list);
@@ -303,10 +343,22 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     switch (message) {
         case WM_INITDIALOG:
             showSettings(dialog, loadSaverSettings());
+            loadSaverPicture(chosenPicture);
+            showPicture(dialog);
             return TRUE;
         case WM_COMMAND:
+            if (LOWORD(wParam) == IDC_SAVER_PICTURE) {
+                choosePicture(dialog);
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDC_SAVER_BUILT_IN) {
+                chosenPicture[0] = '\0';
+                showPicture(dialog);
+                return TRUE;
+            }
             if (LOWORD(wParam) == IDOK) {
                 storeSaverSettings(chosenSettings(dialog));
+                storeSaverPicture(chosenPicture);
                 EndDialog(dialog, IDOK);
                 return TRUE;
             }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "picture_wic.h"
 #include "window.h"
 
 const char kSaverSettingsKey[] = "Software\\Ringvoyage\\Screen saver";
@@ -12,6 +13,7 @@ namespace {
 
 constexpr char kSpeedStepsValue[] = "Speed steps";
 constexpr char kPulseValue[] = "Pulse";
+constexpr char kPictureValue[] = "Picture";
 
 // A REG_DWORD value as a signed number; false when missing or of another type.
 bool readNumber(HKEY key, const char* name, int64_t& value) {
@@ -61,8 +63,49 @@ bool storeSaverSettings(const SaverSettings& settings) {
     return stored;
 }
 
+void loadSaverPicture(char (&path)[MAX_PATH]) {
+    path[0] = '\0';
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSaverSettingsKey, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    DWORD type = 0;
+    DWORD size = sizeof path - 1;  // room for a terminator the value may lack
+    if (RegQueryValueExA(key, kPictureValue, nullptr, &type, reinterpret_cast<BYTE*>(path),
+                         &size) != ERROR_SUCCESS ||
+        type != REG_SZ) {
+        size = 0;
+    }
+    path[size] = '\0';
+    RegCloseKey(key);
+}
+
+bool storeSaverPicture(const char* path) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSaverSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const LONG result = path[0] == '\0' ? RegDeleteValueA(key, kPictureValue)
+                                        : RegSetValueExA(key, kPictureValue, 0, REG_SZ,
+                                                         reinterpret_cast<const BYTE*>(path),
+                                                         static_cast<DWORD>(lstrlenA(path) + 1));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
+// A stored picture that cannot be used gives the built-in tile; the settings
+// dialog is where the user learns why.
 bool initSaverScene() {
-    if (!startWindowScene()) {
+    static PictureTile picture;
+    char path[MAX_PATH];
+    loadSaverPicture(path);
+    TileImage tile = {};
+    if (path[0] != '\0' && loadPictureFile(path, picture) == PictureProblem::None) {
+        tile = pictureTileImage(picture);
+    }
+    if (!startWindowScene(tile)) {
         return false;
     }
     applySaverSettings(loadSaverSettings());

@@ -122,11 +122,15 @@ void releaseGlContext() {
     PostQuitMessage(0);
 }
 
-bool startWindowScene() {
+bool startWindowScene(const TileImage& picture) {
     // Without a GL context (no usable pixel format or driver) nothing could
     // ever be drawn: report it rather than run a blank window.
     if (wglGetCurrentContext() == nullptr) {
         return false;
+    }
+    if (picture.bgr != nullptr) {
+        initScene(picture, windowState.clientWidth, windowState.clientHeight);
+        return true;
     }
     // The DIB section holds the pixels GLU reads, so it outlives the upload.
     HBITMAP bitmap =

@@ -17,9 +17,10 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 void attachGlContext(HWND window, bool withMenu);
 // Releases and deletes the GL context and ends the message loop.
 void releaseGlContext();
-// Scene setup with the tile bitmap of this module for the stored client
-// size; false without a current GL context, when nothing could be drawn.
-bool startWindowScene();
+// Scene setup with the tile bitmap of this module, or the user's picture when
+// it has pixels, for the stored client size; false without a current GL
+// context, when nothing could be drawn.
+bool startWindowScene(const TileImage& picture = {});
 // The pixels of a 24-bit DIB section as the tile; empty (no pixels) for any
 // other bitmap or none.
 TileImage tileFromBitmap(HBITMAP bitmap);

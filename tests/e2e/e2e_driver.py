@@ -835,6 +835,74 @@ def scenario_saver_settings(program):
 
 SAVER_KEY = r"HKCU\Software\Ringvoyage\Screen saver"
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "frames"))
+import make_pictures  # noqa: E402
+
+
+def is_blue(pixel):
+    r, g, b = pixel
+    return b >= r + 40 and b >= g + 40
+
+
+def scenario_saver_picture(program):
+    """The settings dialog's "Picture..." takes a file through the system's
+    open dialog; OK stores its path and /s shows it on the walls. A stored
+    picture that cannot be used gives the built-in tile, and stays stored."""
+    folder = os.path.join(program.options.workdir, "pictures")
+    make_pictures.main(folder)
+    blue = os.path.join(folder, "blue.png")
+    with open(blue, "wb") as out:
+        out.write(make_pictures.solid_png(90, 50, (30, 60, 230, 255)))
+    run(["xdotool", "windowfocus", "--sync", saver_dialog(program)], timeout=15)
+    run(["xdotool", "key", "--delay", "100", "Tab", "Tab", "space"])  # Picture...
+    chooser = wait_for("the open dialog", lambda: run(
+        ["xdotool", "search", "--all", "--onlyvisible", "--name",
+         "^Picture for the tunnel walls$"], check_rc=False).split(), 60)[0]
+    run(["xdotool", "windowfocus", "--sync", chooser], timeout=15)
+    time.sleep(0.5)
+    run(["xdotool", "type", "--delay", "20", "Z:" + blue.replace("/", "\\")])
+    run(["xdotool", "key", "Return"])
+    wait_for("the open dialog to close", lambda: not run(
+        ["xdotool", "search", "--all", "--onlyvisible", "--name",
+         "^Picture for the tunnel walls$"], check_rc=False).split(), 30)
+    run(["xdotool", "windowfocus", "--sync", saver_dialog(program)], timeout=15)
+    run(["xdotool", "key", "--delay", "100", "Tab", "Tab", "Return"])  # past Built-in tile to OK
+    code = program.wait_exit(30)
+    check(code == 0, "OK closes the dialog with exit code 0 (%d)" % code)
+    stored = run([program.options.wine_run, "reg", "query", SAVER_KEY], timeout=60)
+    check(re.search(r"Picture\s+REG_SZ\s+Z:.*blue\.png", stored),
+          "the picture's path is stored (%r)" % stored)
+
+    def walls(what, wanted):
+        saver = start_saver(program.options, "/s")
+        try:
+            saver.find_window()
+            seen = []
+
+            def shows():
+                border, _ = saver.screenshot("picture.png").border_and_centre()
+                seen[:] = [sum(1 for p in border if is_blue(p)) / len(border)]
+                return wanted(seen[0])
+
+            wait_for(what, shows, 30, interval=0.3)
+            log("ok: %s (%.0f%% of the border blue)" % (what, 100 * seen[0]))
+        finally:
+            saver.cleanup()
+
+    walls("/s shows the blue picture on the walls", lambda share: share > 0.6)
+    damaged = "Z:" + os.path.join(folder, "damaged.png").replace("/", "\\")
+    run([program.options.wine_run, "reg", "add", SAVER_KEY, "/v", "Picture", "/t", "REG_SZ",
+         "/d", damaged, "/f"], timeout=60)
+    saver = start_saver(program.options, "/s")
+    try:
+        saver.find_window()
+        wait_for_tunnel(lambda: saver.screenshot("damaged.png"),
+                        "/s with a damaged picture stored (the built-in tile)")
+    finally:
+        saver.cleanup()
+    kept = run([program.options.wine_run, "reg", "query", SAVER_KEY], timeout=60)
+    check("damaged.png" in kept, "the damaged picture's path stays stored (%r)" % kept)
+
 
 def scenario_no_display(program):
     """Without a reachable X display the window cannot be created: the program
@@ -890,10 +958,12 @@ SCENARIOS = {
     "saver_run": scenario_saver_run,
     "saver_preview": scenario_saver_preview,
     "saver_settings": scenario_saver_settings,
+    "saver_picture": scenario_saver_picture,
 }
 
 # The screen saver's scenarios start Ringvoyage.scr with these arguments.
-SAVER_ARGUMENTS = {"saver_run": ["/s"], "saver_preview": ["/p", "999999"], "saver_settings": ["/c"]}
+SAVER_ARGUMENTS = {"saver_run": ["/s"], "saver_preview": ["/p", "999999"], "saver_settings": ["/c"],
+                   "saver_picture": ["/c"]}
 
 
 def ensure_display(wine_run):
@@ -947,6 +1017,8 @@ def main():
         elif options.scenario == "error_box":
             options.display, display_server = start_display_without_gl()
             command = other_display_command(options, options.display)
+        elif options.scenario == "saver_picture":
+            run([options.wine_run, "reg", "delete", SAVER_KEY, "/f"], timeout=60, check_rc=False)
         elif options.scenario == "saver_settings":
             run([options.wine_run, "reg", "delete", SAVER_KEY, "/f"], timeout=60, check_rc=False)
             run([options.wine_run, "reg", "add", SAVER_KEY, "/v", "Speed steps", "/t",

@@ -42,6 +42,10 @@ TEST(HostOptions, ModesSettingsAndIgnoredOptions) {
     EXPECT_EQ(none.settings.speedSteps, 0);
     EXPECT_EQ(none.settings.pulse, 0);
     EXPECT_EQ(none.printRate, 0);
+    EXPECT_EQ(none.tilePath, nullptr);
+    EXPECT_EQ(parse({"--tile", "a.png", "--root"}).mode, HostMode::Root);
+    EXPECT_STREQ(parse({"-tile", "a.png", "--root"}).tilePath, "a.png");
+    EXPECT_EQ(parse({"--tile", "", "--root"}).tilePath, nullptr) << "an empty file chooser";
 
     const HostOptions daemon =
         parse({"-root", "-install", "--visual", "default", "-mono", "--speed", "-4", "-pulse"});
@@ -90,6 +94,7 @@ TEST(HostOptions, RefusedWithTheArgumentToBlame) {
         {{"--window-id", "12ab"}, "12ab"},
         {{"--window-id", "-5"}, "-5"},
         {{"--visual"}, "--visual"},
+        {{"--root", "--tile"}, "--tile"},
         {{"--fps", "--help"}, "--help"},
         {{"--version", "--root"}, "--root"},
         {{"--saver", "--version"}, "--version"},

@@ -15,7 +15,8 @@ import xml.etree.ElementTree as ElementTree
 
 MACHINES = {"i686": (0x14C, 0x10B, "PE32"), "x86_64": (0x8664, 0x20B, "PE32+")}
 SYSTEM_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "OPENGL32.DLL", "GLU32.DLL",
-               "SHELL32.DLL", "MSVCRT.DLL", "ADVAPI32.DLL"}
+               "SHELL32.DLL", "MSVCRT.DLL", "ADVAPI32.DLL", "OLE32.DLL",
+               "COMDLG32.DLL"}
 # (resource type, id): bitmap 104, accelerators 103, icon group 128, version 1,
 # manifest 1.
 RESOURCES = {(2, 104): "tile bitmap", (9, 103): "accelerator table",

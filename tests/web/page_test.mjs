@@ -372,6 +372,84 @@ async function frameShotComparison(browser, address) {
   }
 }
 
+// A picture of the user's on the walls: dropped, it shows as frame_shot
+// --tile shows it, within the rasterisers' difference; it is kept for the
+// next visit; "Built-in tile" brings the tile back; and files that cannot be
+// used each leave the built-in tile with a note naming them.
+async function pictureChecks(browser, address) {
+  const width = 400;
+  const height = 300;
+  const dir = mkdtempSync(join(tmpdir(), "ringvoyage-picture-"));
+  const pictures = join(dir, "pictures");
+  try {
+    execFileSync("python3", [new URL("../frames/make_pictures.py", import.meta.url).pathname,
+                             pictures]);
+    const nativeFrame = (name, ...tile) => {
+      execFileSync(frameShot, ["3000", String(width), String(height), join(dir, name), ...tile]);
+      const ppm = readFileSync(join(dir, name));
+      return ppm.subarray(ppm.length - width * height * 3);
+    };
+    const withPicture = nativeFrame("picture.ppm", "--tile", join(pictures, "picture.png"));
+    const builtIn = nativeFrame("built-in.ppm");
+    const differs = (web, native) => {
+      let sum = 0;
+      for (let p = 0; p < width * height; p++) {
+        for (let c = 0; c < 3; c++) sum += Math.abs(web.data[p * 4 + c] - native[p * 3 + c]);
+      }
+      return sum / (width * height * 3);
+    };
+    const page = await browser.newPage();
+    const errors = watchErrors(page);
+    await page.setViewport({width, height, deviceScaleFactor: 1});
+    const open = async () => {
+      await page.goto(`${address}?travel=3000`);
+      await page.waitForFunction(() => typeof Module === "object" && Module.calledRun === true);
+    };
+    const drop = (name) => page.evaluate((fileName, base64) => {
+      const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+      const transfer = new DataTransfer();
+      transfer.items.add(new File([bytes], fileName, {type: "image/png"}));
+      window.dispatchEvent(new DragEvent("drop", {dataTransfer: transfer, cancelable: true}));
+    }, name, readFileSync(join(pictures, name)).toString("base64"));
+    const frame = async () => { await grab(page); return grab(page); };
+    const chosen = () => page.$eval("#picture-built-in", (e) => !e.hidden);
+
+    await open();
+    await drop("picture.png");
+    await page.waitForSelector("#picture-built-in:not([hidden])", {timeout: 30000});
+    const shown = await frame();
+    const mean = differs(shown, withPicture);
+    const fromBuiltIn = differs(shown, builtIn);
+    check(mean < 6 && fromBuiltIn > 2 * mean,
+          `a dropped picture is on the walls: mean difference ${mean.toFixed(2)} from ` +
+          `frame_shot --tile, ${fromBuiltIn.toFixed(2)} from the built-in tile's frame`);
+    await open();
+    await page.waitForSelector("#picture-built-in:not([hidden])", {timeout: 30000});
+    const kept = differs(await frame(), withPicture);
+    check(kept < 6, `the picture is kept for the next visit (mean difference ${kept.toFixed(2)})`);
+    await page.click("#picture-built-in");
+    const back = differs(await frame(), builtIn);
+    check(back < 6 && !(await chosen()),
+          `"Built-in tile" brings the tile back (mean difference ${back.toFixed(2)})`);
+
+    for (const name of ["damaged.png", "empty.png", "huge.png", "text.png"]) {
+      await drop(name);
+      await page.waitForFunction((n) => document.getElementById("picture-note").textContent
+                                            .includes(n), {timeout: 30000}, name);
+      const text = await page.$eval("#picture-note", (e) => e.textContent);
+      const left = differs(await frame(), builtIn);
+      check(left < 6 && !(await chosen()), `${name}: the built-in tile stays ` +
+            `(mean difference ${left.toFixed(2)}), note "${text}"`);
+    }
+    await open();
+    check(!(await chosen()), "after them the next visit still has the built-in tile");
+    check(errors.length === 0, `no console errors${errors.length ? ": " + errors.join(" | ") : ""}`);
+    await page.close();
+  } finally {
+    rmSync(dir, {recursive: true, force: true});
+  }
+}
+
 const sizes = kFiles.map((f) => gzipSync(readFileSync(join(pageDir, f)), {level: 9}).length);
 const total = sizes.reduce((a, b) => a + b, 0);
 check(total < kBudget, `page size ${total} bytes gzipped in ${kFiles.length} files, budget ${kBudget}`);
@@ -382,7 +460,7 @@ const browser = await launch();
 // Each group on its own: one that throws fails, and the others still run.
 const groups = [journeyChecks, touchChecks, linkChecks, reducedMotionCheck, diskCheck,
                 startFailureCheck, offlineCheck];
-if (frameShot) groups.push(frameShotComparison);
+if (frameShot) groups.push(frameShotComparison, pictureChecks);
 for (const group of groups) {
   await group(browser, address).catch((error) => check(false, `${group.name}: ${error}`));
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "frame_shot.h"
+#include "picture_wic.h"
 #include "resource.h"
 #include "window.h"
 
@@ -49,10 +50,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "frame_shot: no OpenGL context (is DISPLAY set?)\n");
         return kShotFailed;
     }
+    static PictureTile picture;
+    const TileImage chosen = pictureTile("frame_shot", request.tile, picture);
     HBITMAP bitmap =
         static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TUNNEL),
                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    const int status = shootFrame(request, tileFromBitmap(bitmap));
+    const int status = shootFrame(request, chosen.bgr != nullptr ? chosen : tileFromBitmap(bitmap));
     if (bitmap != nullptr) {
         DeleteObject(bitmap);
     }
