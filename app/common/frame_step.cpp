@@ -73,6 +73,16 @@ FrameOutcome stepFrame(Voyage& voyage, const HostFrame& frame) {
     return outcome;
 }
 
+bool redrawStep(Voyage& voyage, int32_t width, int32_t height) {
+    if (!hasPictureArea(width, height)) {
+        return false;
+    }
+    // The whole travel the latest step built: building it again changes
+    // nothing but the projection.
+    TunnelState& tunnel = voyage.journey.tunnel;
+    return renderFrame(tunnel, static_cast<int32_t>(tunnel.travel), width, height);
+}
+
 void freezeFrame(Voyage& voyage, float travel) {
     voyage.frozen = 1;
     voyage.frozenTravel = travel;

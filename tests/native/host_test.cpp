@@ -9,6 +9,7 @@
 #include "embedded_tile.h"
 #include "frame_step.h"
 #include "options.h"
+#include "saver_input.h"
 
 namespace {
 
@@ -63,6 +64,11 @@ TEST(HostOptions, ModesSettingsAndIgnoredOptions) {
     EXPECT_EQ(decimal.mode, HostMode::Window);  // the last target counts
     EXPECT_EQ(decimal.windowId, 0u);
     EXPECT_EQ(parse({"-window-id", "4294967295"}).windowId, 4294967295u);
+    const HostOptions saver = parse({"--window-id", "7", "--fps", "-saver"});
+    EXPECT_EQ(saver.mode, HostMode::Saver);
+    EXPECT_EQ(saver.windowId, 0u);
+    EXPECT_EQ(saver.printRate, 1);
+    EXPECT_EQ(parse({"--saver", "--wallpaper"}).mode, HostMode::Wallpaper);
     EXPECT_EQ(parse({"--help"}).mode, HostMode::Help);
     EXPECT_EQ(parse({"-donate"}).mode, HostMode::Donate);
 }
@@ -90,6 +96,7 @@ TEST(HostOptions, RefusedWithTheArgumentToBlame) {
         {{"--root", "--tile"}, "--tile"},
         {{"--fps", "--help"}, "--help"},
         {{"--version", "--root"}, "--root"},
+        {{"--saver", "--version"}, "--version"},
     };
     for (const auto& expected : cases) {
         const HostOptions options = parse(expected.arguments);
@@ -143,6 +150,12 @@ TEST(FrameStep, RestingRestartsTheReadoutOrEndsAFlyOut) {
     }
     applyCommand(voyage.journey, Command::EndJourney);
     EXPECT_EQ(stepFrame(voyage, {7, 0, 0, 0, 0}).ended, 1) << "a fly-out no one sees ends at once";
+}
+
+TEST(SaverInput, AJoltIsForgivenMotionIsNot) {
+    EXPECT_FALSE(movedBeyondSlack(kSaverMotionSlack, -kSaverMotionSlack));
+    EXPECT_TRUE(movedBeyondSlack(0, kSaverMotionSlack + 1));
+    EXPECT_TRUE(movedBeyondSlack(-kSaverMotionSlack - 1, 0));
 }
 
 }  // namespace
