@@ -77,8 +77,8 @@ bool redrawStep(Voyage& voyage, int32_t width, int32_t height) {
     if (!hasPictureArea(width, height)) {
         return false;
     }
-    // The whole travel the latest step built: building it again changes
-    // nothing but the projection.
+    // The whole travel the latest step built: built again it gives the same
+    // rings, and only the projection is this surface's.
     TunnelState& tunnel = voyage.journey.tunnel;
     return renderFrame(tunnel, static_cast<int32_t>(tunnel.travel), width, height);
 }

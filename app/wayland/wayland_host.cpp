@@ -92,8 +92,7 @@ void drawOn(WaylandHost& host, Output& out, int64_t now, bool first) {
     eglMakeCurrent(host.egl, out.eglSurface, out.eglSurface, host.context);
     resizeViewport(out.width, out.height);
     if (first) {
-        const FrameOutcome outcome =
-            stepFrame(*host.voyage, {now, out.width, out.height, 0, 0});
+        const FrameOutcome outcome = stepFrame(*host.voyage, {now, out.width, out.height, 0, 0});
         if (outcome.readoutDue != 0 && host.printRate != 0) {
             printReadoutLine(outcome.readout);
         }
