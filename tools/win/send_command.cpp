@@ -5,6 +5,7 @@
 //   send_command minimize       posts WM_SYSCOMMAND SC_MINIMIZE
 //   send_command maximize       posts WM_SYSCOMMAND SC_MAXIMIZE
 //   send_command restore        posts WM_SYSCOMMAND SC_RESTORE
+//   send_command hide | show    hides or shows the window (ShowWindowAsync)
 //   send_command size W H       resizes the window to W x H (SetWindowPos)
 //   send_command -w HANDLE ...  the same for the window of that decimal handle
 // Exit codes: 0 done, 1 bad arguments, 2 no such window, 3 the request failed.
@@ -47,7 +48,7 @@ constexpr Request kRequests[] = {
 int usage() {
     std::fprintf(stderr,
                  "usage: send_command [-w <handle>] <command-id 0..65535> | close | minimize"
-                 " | maximize | restore | size <width> <height>\n");
+                 " | maximize | restore | hide | show | size <width> <height>\n");
     return 1;
 }
 
@@ -80,11 +81,15 @@ int main(int argc, char** argv) {
         }
     }
     const bool size = std::strcmp(argv[1], "size") == 0;
+    const int show = std::strcmp(argv[1], "hide") == 0   ? SW_HIDE
+                     : std::strcmp(argv[1], "show") == 0 ? SW_SHOWNA
+                                                         : -1;
     unsigned long id = 0, width = 0, height = 0;
     const bool valid = size
                            ? argc == 4 && parseNumber(argv[2], 0x7FFF, &width) &&
                                  parseNumber(argv[3], 0x7FFF, &height)
-                           : argc == 2 && (request != nullptr || parseNumber(argv[1], 0xFFFF, &id));
+                           : argc == 2 && (request != nullptr || show >= 0 ||
+                                           parseNumber(argv[1], 0xFFFF, &id));
     if (!valid) {
         return usage();
     }
@@ -99,6 +104,10 @@ int main(int argc, char** argv) {
         return done(SetWindowPos(window, nullptr, 0, 0, static_cast<int>(width),
                                  static_cast<int>(height), SWP_NOMOVE | SWP_NOZORDER),
                     "SetWindowPos");
+    }
+    if (show >= 0) {
+        ShowWindowAsync(window, show);  // its result is the earlier visibility
+        return 0;
     }
     if (request != nullptr) {
         return done(PostMessageA(window, request->message, request->wParam, 0), "PostMessageA");
