@@ -1,13 +1,18 @@
-# The one place that picks what differs between the builds: the host folder
+# The one place that picks what differs between the builds: the host folders
 # under app/ and the GL libraries. Windows (MinGW) gives win32 with opengl32
 # and glu32, Emscripten gives web with its GL 1.1 emulation over WebGL, and
-# anything else gives sdl with the system's GL (GLVND) and GLU.
+# anything else gives sdl with the system's GL (GLVND) and GLU, plus the
+# Wayland host that the sdl program hands its saver and wallpaper to.
 if(EMSCRIPTEN)
   set(RINGVOYAGE_HOST web)
+  set(RINGVOYAGE_HOST_FOLDERS web)
 elseif(WIN32)
   set(RINGVOYAGE_HOST win32)
+  set(RINGVOYAGE_HOST_FOLDERS win32)
 else()
   set(RINGVOYAGE_HOST sdl)
+  # wayland first: the sdl program links its host.
+  set(RINGVOYAGE_HOST_FOLDERS wayland sdl)
 endif()
 
 add_library(gl_libraries INTERFACE)

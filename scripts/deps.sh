@@ -21,7 +21,7 @@ BUILD=(cmake make)
 HEADLESS=(xvfb xdotool x11-utils imagemagick)
 NATIVE=(
   g++ libsdl2-dev libsdl2-image-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev
-  libgl1-mesa-dri libegl-mesa0
+  libgl1-mesa-dri libegl-mesa0 pkg-config libwayland-dev libwayland-bin wayland-protocols
 )
 WINDOWS_I686=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
 WINDOWS_X86_64=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
@@ -33,7 +33,7 @@ PACKAGE=(nsis python3 file dpkg-dev)
 TEST=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev clang-format python3
   openbox xscreensaver xscreensaver-gl lintian procps file
-  nodejs
+  nodejs sway swayidle grim wtype wayland-utils
 )
 
 usage() {

@@ -73,6 +73,16 @@ FrameOutcome stepFrame(Voyage& voyage, const HostFrame& frame) {
     return outcome;
 }
 
+bool redrawStep(Voyage& voyage, int32_t width, int32_t height) {
+    if (!hasPictureArea(width, height)) {
+        return false;
+    }
+    // The whole travel the latest step built: built again it gives the same
+    // rings, and only the projection is this surface's.
+    TunnelState& tunnel = voyage.journey.tunnel;
+    return renderFrame(tunnel, static_cast<int32_t>(tunnel.travel), width, height);
+}
+
 void freezeFrame(Voyage& voyage, float travel) {
     voyage.frozen = 1;
     voyage.frozenTravel = travel;

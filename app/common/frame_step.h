@@ -41,6 +41,13 @@ void restartVoyage(Voyage& voyage);
 // end, so the journey ends; otherwise the rate counts afresh after the rest.
 FrameOutcome stepFrame(Voyage& voyage, const HostFrame& frame);
 
+// The frame the latest stepFrame drew, once more on another surface of
+// width x height (the same journey on a second output): projected for that
+// surface's aspect, with no time passing and not counted in the rate. The
+// caller makes that surface's context current and sets its viewport. False
+// when nothing was drawn.
+bool redrawStep(Voyage& voyage, int32_t width, int32_t height);
+
 // From now on every frame shows exactly `travel` and no time passes (the
 // web page's ?travel=N, frame_shot and the frozen-frame tests).
 void freezeFrame(Voyage& voyage, float travel);

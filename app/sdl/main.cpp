@@ -1,6 +1,7 @@
 // The native program: the tunnel in a window of its own, or as a display
 // mode of xscreensaver in the window the daemon gives it, on SDL2 with a
-// legacy GL context.
+// legacy GL context; the screen saver and the wallpaper on Wayland go to the
+// Wayland host.
 #include <SDL.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include "saver_settings.h"
 #include "sdl_host.h"
 #include "version.h"
+#include "wayland_host.h"
 
 namespace {
 
@@ -31,8 +33,8 @@ constexpr int kExitBadArguments = 2;
 
 void printUsage() {
     std::printf(
-        "Usage: ringvoyage [--window | --root | --window-id ID] [--speed N]\n"
-        "                  [--pulse | --no-pulse] [--fps] [--tile FILE]\n"
+        "Usage: ringvoyage [--window | --saver | --wallpaper | --root | --window-id ID]\n"
+        "                  [--speed N] [--pulse | --no-pulse] [--fps] [--tile FILE]\n"
         "       ringvoyage --help | --version | --homepage | --donate\n"
         "Flies through an endless, curving, tiled tunnel.\n\n"
         "  --window        in a window of its own (the default), with these keys:\n"
@@ -40,6 +42,11 @@ void printUsage() {
         "                    space  rings from now on pulse in radius (toggle)\n"
         "                    F11    fullscreen on the desktop, and back\n"
         "                    Esc    end the journey: the program ends once you have flown out\n"
+        "  --saver         a screen saver needing no daemon: full screen on every output,\n"
+        "                  ended by any key, click, wheel or pointer motion; for\n"
+        "                  swayidle -w timeout 300 'ringvoyage --saver' (xss-lock on X11)\n"
+        "  --wallpaper     the tunnel as the desktop background on every output (Wayland\n"
+        "                  with wlr-layer-shell; on X11 the root window); SIGTERM ends it\n"
         "  --root          as an xscreensaver mode: in the window XSCREENSAVER_WINDOW\n"
         "                  names, else in the root window; no keys, frames at the\n"
         "                  display's refresh rate\n"
@@ -126,13 +133,23 @@ bool loadGl() {
     return loaded == 0;
 }
 
-SDL_Window* openOwnWindow() {
+// The screen saver's window covers the display, without a pointer. Asked
+// for after the window exists: at creation an X server without a window
+// manager would leave it at its start size.
+SDL_Window* openOwnWindow(bool saver) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_Window* window = SDL_CreateWindow(
         kProgramTitle, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kStartWidth, kStartHeight,
         SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
     if (window == nullptr) {
         std::fprintf(stderr, "ringvoyage: no window: %s\n", SDL_GetError());
+    } else if (saver) {
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        SDL_ShowCursor(SDL_DISABLE);
+    } else {
+        // SDL leaves typed characters off where the compositor could show an
+        // on-screen keyboard (Wayland), and "+", "-" and space arrive as text.
+        SDL_StartTextInput();
     }
     return window;
 }
@@ -184,12 +201,25 @@ void keepStandardStreams() {
     }
 }
 
+// The window drawn into when it is not our own; 0 when there is none.
+uint64_t foreignTarget(const HostOptions& options) {
+    switch (options.mode) {
+        case HostMode::Root:
+            return rootTarget();
+        case HostMode::Wallpaper:
+            return rootWindowOfDisplay();
+        default:
+            return options.windowId;
+    }
+}
+
 // The tunnel until the journey, the window or the program ends.
 int runTunnel(const HostOptions& options) {
     static PictureTile picture;
     sdlHost.tile = wallTile("ringvoyage", options.tilePath, picture);
-    const bool foreign = options.mode != HostMode::Window;
-    const uint64_t target = options.mode == HostMode::Root ? rootTarget() : options.windowId;
+    const bool saver = options.mode == HostMode::Saver;
+    const bool foreign = options.mode != HostMode::Window && !saver;
+    const uint64_t target = foreign ? foreignTarget(options) : 0;
     if (foreign && target == 0) {
         return kExitNoDisplay;
     }
@@ -202,7 +232,7 @@ int runTunnel(const HostOptions& options) {
         SDL_Quit();
         return kExitNoDisplay;
     }
-    SDL_Window* window = foreign ? openForeignWindow(target) : openOwnWindow();
+    SDL_Window* window = foreign ? openForeignWindow(target) : openOwnWindow(saver);
     if (window == nullptr) {
         SDL_GL_UnloadLibrary();
         SDL_Quit();
@@ -210,9 +240,10 @@ int runTunnel(const HostOptions& options) {
     }
     sdlHost.foreign = foreign ? 1 : 0;
     sdlHost.printRate = options.printRate;
+    sdlHost.saver = saver ? 1 : 0;
     // A window not yet shown sends SHOWN when it is: until then, rest.
     sdlHost.hidden = (SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) == 0 ? 1 : 0;
-    const bool attached = attachContext(window, foreign, options.settings);
+    const bool attached = attachContext(window, foreign || saver, options.settings);
     if (attached) {
         startDone();
         runFrames();
@@ -222,6 +253,21 @@ int runTunnel(const HostOptions& options) {
     SDL_GL_UnloadLibrary();
     SDL_Quit();
     return attached || foreignWindowGone() ? 0 : kExitNoDisplay;
+}
+
+// On Wayland the saver and the wallpaper have surfaces of their own on every
+// output; on X11 they are a full-screen window and the root window.
+int runEverywhere(const HostOptions& options) {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland == nullptr || wayland[0] == '\0') {
+        return runTunnel(options);
+    }
+    const WaylandRole role =
+        options.mode == HostMode::Saver ? WaylandRole::Saver : WaylandRole::Wallpaper;
+    static PictureTile picture;
+    const TileImage tile = wallTile("ringvoyage", options.tilePath, picture);
+    std::signal(SIGPIPE, SIG_IGN);  // a readout nobody reads any more is only lost
+    return runWaylandHost(role, options.settings, tile, options.printRate != 0);
 }
 
 }  // namespace
@@ -234,6 +280,9 @@ int main(int argc, char** argv) {
         case HostMode::Root:
         case HostMode::WindowId:
             return runTunnel(options);
+        case HostMode::Saver:
+        case HostMode::Wallpaper:
+            return runEverywhere(options);
         case HostMode::Help:
             printUsage();
             return 0;

@@ -6,7 +6,7 @@ namespace {
 
 enum class Kind {
     Alone,      // an action that takes no other option
-    Target,     // where to draw: --window or --root
+    Target,     // where to draw: --window, --root, --saver or --wallpaper
     WindowId,   // --window-id and its value
     Speed,      // --speed and its value
     Pulse,      // --pulse
@@ -33,6 +33,8 @@ constexpr OptionName kOptions[] = {
     {"window", Kind::Target, HostMode::Window},
     {"root", Kind::Target, HostMode::Root},
     {"window-id", Kind::WindowId, HostMode::WindowId},
+    {"saver", Kind::Target, HostMode::Saver},
+    {"wallpaper", Kind::Target, HostMode::Wallpaper},
     {"speed", Kind::Speed, HostMode::Window},
     {"pulse", Kind::Pulse, HostMode::Window},
     {"no-pulse", Kind::NoPulse, HostMode::Window},

@@ -7,14 +7,16 @@
 #include "saver_settings.h"
 
 enum class HostMode {
-    Window,    // no arguments or --window: the tunnel in a window of its own
-    Root,      // --root: the window in XSCREENSAVER_WINDOW, else the root window
-    WindowId,  // --window-id ID: a window made by another program
-    Help,      // --help
-    Version,   // --version
-    Homepage,  // --homepage: open the maker's home page
-    Donate,    // --donate: open the donation page
-    Invalid,   // anything else
+    Window,     // no arguments or --window: the tunnel in a window of its own
+    Root,       // --root: the window in XSCREENSAVER_WINDOW, else the root window
+    WindowId,   // --window-id ID: a window made by another program
+    Saver,      // --saver: full screen on every output until any input
+    Wallpaper,  // --wallpaper: behind the windows on every output
+    Help,       // --help
+    Version,    // --version
+    Homepage,   // --homepage: open the maker's home page
+    Donate,     // --donate: open the donation page
+    Invalid,    // anything else
 };
 
 struct HostOptions {

@@ -1,17 +1,15 @@
 #include "sdl_host.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstring>
 
 #include "command.h"
 #include "embedded_tile.h"
 #include "foreign_window.h"
 #include "frame_pacer.h"
 #include "frame_step.h"
+#include "saver_input.h"
 #include "scene.h"
+#include "stdout_readout.h"
 
 SdlHost sdlHost = {};
 
@@ -87,7 +85,37 @@ void onText(const SDL_TextInputEvent& event) {
     }
 }
 
+// Measured on the desktop: a window going full screen under a resting
+// pointer moves it in window coordinates.
+void onPointerMotion() {
+    int x = 0;
+    int y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    if (movedBeyondSlack(x - sdlHost.pointerX, y - sdlHost.pointerY)) {
+        sdlHost.quit = 1;
+    }
+}
+
+// The screen saver's input: any of it ends the saver.
+bool endsSaver(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_KEYDOWN:
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEWHEEL:
+            sdlHost.quit = 1;
+            return true;
+        case SDL_MOUSEMOTION:
+            onPointerMotion();
+            return true;
+        default:
+            return false;
+    }
+}
+
 void dispatch(const SDL_Event& event) {
+    if (sdlHost.saver != 0 && endsSaver(event)) {
+        return;
+    }
     switch (event.type) {
         case SDL_QUIT:  // also SIGTERM and SIGINT
             sdlHost.quit = 1;
@@ -134,26 +162,12 @@ void startPacing(bool paced) {
                     counterNow());
 }
 
-// Only when stdout takes the line at once: a reader that stalls or has gone
-// must not stop the picture, nor the signals that end the program.
-void printReadout(const char* text) {
-    char line[kReadoutSize + 1];
-    const size_t length = std::strlen(text);
-    std::memcpy(line, text, length);
-    line[length] = '\n';
-    pollfd out = {STDOUT_FILENO, POLLOUT, 0};
-    if (poll(&out, 1, 0) == 1 && (out.revents & POLLOUT) != 0) {
-        const ssize_t written = write(STDOUT_FILENO, line, length + 1);
-        static_cast<void>(written);  // a lost readout is no fault
-    }
-}
-
 void showReadout(const char* text) {
     if (sdlHost.foreign == 0) {
         SDL_SetWindowTitle(sdlHost.window, text);  // would rename the daemon's window
     }
     if (sdlHost.printRate != 0) {
-        printReadout(text[0] == ' ' ? text + 1 : text);
+        printReadoutLine(text);
     }
 }
 
@@ -186,6 +200,11 @@ bool attachContext(SDL_Window* window, bool paced, const SaverSettings& settings
     }
     startPacing(paced);
     storeDrawableSize();
+    int x = 0;
+    int y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    sdlHost.pointerX = x;
+    sdlHost.pointerY = y;
     startFrameClock(voyage.clock, counterNow(),
                     static_cast<int64_t>(SDL_GetPerformanceFrequency()));
     startVoyage(voyage, sdlHost.tile.bgr != nullptr ? sdlHost.tile : embeddedTile(), sdlHost.width,

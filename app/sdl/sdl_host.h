@@ -20,6 +20,9 @@ struct SdlHost {
     uint8_t quit;           // 1 once the loop is to end
     uint8_t foreign;        // 1 in a window made elsewhere: no keys, title or fullscreen
     uint8_t printRate;      // 1: the frame-rate readout also goes to stdout
+    uint8_t saver;          // 1: any key, click, wheel or real pointer motion ends it
+    int32_t pointerX;       // where the saver found the pointer, on the desktop
+    int32_t pointerY;       //
     TileImage tile;         // the user's picture for the walls; no pixels: the built-in tile
 };
 

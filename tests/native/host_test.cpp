@@ -8,7 +8,9 @@
 #include "command.h"
 #include "embedded_tile.h"
 #include "frame_step.h"
+#include "journey.h"
 #include "options.h"
+#include "saver_input.h"
 
 namespace {
 
@@ -63,6 +65,11 @@ TEST(HostOptions, ModesSettingsAndIgnoredOptions) {
     EXPECT_EQ(decimal.mode, HostMode::Window);  // the last target counts
     EXPECT_EQ(decimal.windowId, 0u);
     EXPECT_EQ(parse({"-window-id", "4294967295"}).windowId, 4294967295u);
+    const HostOptions saver = parse({"--window-id", "7", "--fps", "-saver"});
+    EXPECT_EQ(saver.mode, HostMode::Saver);
+    EXPECT_EQ(saver.windowId, 0u);
+    EXPECT_EQ(saver.printRate, 1);
+    EXPECT_EQ(parse({"--saver", "--wallpaper"}).mode, HostMode::Wallpaper);
     EXPECT_EQ(parse({"--help"}).mode, HostMode::Help);
     EXPECT_EQ(parse({"-donate"}).mode, HostMode::Donate);
 }
@@ -90,6 +97,7 @@ TEST(HostOptions, RefusedWithTheArgumentToBlame) {
         {{"--root", "--tile"}, "--tile"},
         {{"--fps", "--help"}, "--help"},
         {{"--version", "--root"}, "--root"},
+        {{"--saver", "--version"}, "--version"},
     };
     for (const auto& expected : cases) {
         const HostOptions options = parse(expected.arguments);
@@ -143,6 +151,36 @@ TEST(FrameStep, RestingRestartsTheReadoutOrEndsAFlyOut) {
     }
     applyCommand(voyage.journey, Command::EndJourney);
     EXPECT_EQ(stepFrame(voyage, {7, 0, 0, 0, 0}).ended, 1) << "a fly-out no one sees ends at once";
+}
+
+// A second output shows the frame the step drew: the same rings, with no
+// time passing and no frame counted. Without a GL context the GL calls do
+// nothing; the geometry is what this checks.
+TEST(FrameStep, RedrawShowsTheSameFrameUncounted) {
+    static Voyage voyage;
+    startJourney(voyage.journey);
+    startFrameClock(voyage.clock, 0, 1000);
+    stepFrame(voyage, {250, 800, 600, 0, 0});
+    const TunnelState& tunnel = voyage.journey.tunnel;
+    const float travel = tunnel.travel;
+    const int32_t rings = tunnel.visibleRings;
+    const ScreenVertex far = tunnel.screenVertices[rings - 1][3];
+    const FrameRate rate = voyage.rate;
+    ASSERT_GT(travel, 0.0f);
+    ASSERT_GT(rings, 1);
+    EXPECT_TRUE(redrawStep(voyage, 640, 480));
+    EXPECT_FALSE(redrawStep(voyage, 640, 0));
+    EXPECT_EQ(tunnel.travel, travel);
+    EXPECT_EQ(tunnel.visibleRings, rings);
+    EXPECT_EQ(std::memcmp(&tunnel.screenVertices[rings - 1][3], &far, sizeof far), 0);
+    EXPECT_EQ(voyage.rate.framesSinceStamp, rate.framesSinceStamp);
+    EXPECT_EQ(voyage.clock.time, 0.25f);
+}
+
+TEST(SaverInput, AJoltIsForgivenMotionIsNot) {
+    EXPECT_FALSE(movedBeyondSlack(kSaverMotionSlack, -kSaverMotionSlack));
+    EXPECT_TRUE(movedBeyondSlack(0, kSaverMotionSlack + 1));
+    EXPECT_TRUE(movedBeyondSlack(-kSaverMotionSlack - 1, 0));
 }
 
 }  // namespace

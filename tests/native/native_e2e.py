@@ -5,6 +5,8 @@
   window: a lit tunnel, the readout in the title, "-" slows the picture,
           F11 covers the screen and comes back, minimised it uses almost no
           CPU, Esc ends it with 0.
+  saver:  --saver covers the screen; a jolt of the pointer leaves it, a
+          real motion or a key ends it with 0.
   options: --homepage and --donate hand the pages' addresses to the browser
           (xdg-open); no display gives exit 1, a bad argument exit 2, each
           with one line. With stdout closed, or a pipe whose reader has gone,
@@ -160,6 +162,49 @@ def window_scenario(program):
                     started.wait()
 
 
+def saver_scenario(program):
+    manager = start_window_manager()
+    try:
+        saver_runs(program)
+    finally:
+        if manager is not None:
+            stop(manager)
+
+
+def saver_runs(program):
+    screen = tuple(int(v) for v in xdotool("getdisplaygeometry").split())
+    for jolt, end, what in [((3, -3), ["mousemove_relative", "--", "40", "0"], "pointer motion"),
+                            ((0, 0), ["key", "space"], "a key")]:
+        process = subprocess.Popen([program, "--saver"], stdin=subprocess.DEVNULL)
+        try:
+            window = wait_for("the saver's window", lambda: subprocess.run(
+                ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(process.pid),
+                 "--name", "^ Ringvoyage"], stdout=subprocess.PIPE, text=True).stdout.split(),
+                60)[0]
+            wait_for("a full-screen saver", lambda: size(window) == screen, 10)
+            xdotool("windowfocus", "--sync", window)
+            xdotool("mousemove_relative", "--", str(jolt[0]), str(jolt[1]))
+            time.sleep(1)
+            check(process.poll() is None, "the saver covers the %d x %d screen and a jolt of "
+                  "the pointer leaves it" % screen)
+            xdotool(*end)
+            code = process.wait(timeout=10)
+            check(code == 0, "%s ends it with exit code %d" % (what, code))
+        finally:
+            subprocess.run(["xdotool", "keyup", "space"], stderr=subprocess.DEVNULL)
+            stop(process)
+
+
+def stop(process):
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
 def pages(program):
     """The address each option hands to xdg-open, which stands in for the
     user's browser here."""
@@ -247,7 +292,8 @@ def options_scenario(program):
 def main():
     scenario, program = sys.argv[1], sys.argv[2]
     try:
-        {"window": window_scenario, "options": options_scenario}[scenario](program)
+        {"window": window_scenario, "saver": saver_scenario,
+         "options": options_scenario}[scenario](program)
     except (Failure, subprocess.SubprocessError) as error:
         print("FAILED: %s" % error, flush=True)
         return 1

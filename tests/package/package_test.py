@@ -93,7 +93,8 @@ def scenario_contents(deb, source):
     check(files == FILES, "the package holds exactly the expected files (extra %s, missing %s)" %
           (sorted(files - FILES), sorted(FILES - files)))
     depends = run(["dpkg-deb", "-f", deb, "Depends"])
-    check("libsdl2-2.0-0" in depends and "libc6" in depends and "libasan" not in depends,
+    needed = ("libsdl2-2.0-0", "libc6", "libwayland-client0", "libwayland-egl1", "libegl1")
+    check(all(name in depends for name in needed) and "libasan" not in depends,
           "Depends comes from shlibdeps (%s)" % depends.strip())
     with tempfile.TemporaryDirectory() as folder:
         unpack(deb, folder)

@@ -15,7 +15,7 @@ native="$(list native)"
 expect "native wants the compiler, SDL2 and the headless run's tools" \
   "$(matching '^(g\+\+|libsdl2-dev|xvfb|xdotool|imagemagick)$' "$native")" "g++ imagemagick libsdl2-dev xdotool xvfb "
 expect "native wants nothing of the other builds or the tests" \
-  "$(matching 'mingw|wine|emscripten|chromium|nsis|gtest|gmock|node|lintian|xscreensaver' "$native")" ""
+  "$(matching 'mingw|wine|emscripten|chromium|nsis|gtest|gmock|node|lintian|xscreensaver|sway|grim' "$native")" ""
 expect "the web page wants no Wine, MinGW or Xvfb" "$(matching 'wine|mingw|xvfb' "$(list web)")" ""
 
 for no32 in 0 1; do
