@@ -102,7 +102,7 @@ scripts/deps.sh windows
 cmake --preset "release-$preset" >/dev/null
 cmake --build --preset "release-$preset" -j2 --target Ringvoyage send_command
 exe="$repo/build/release-$preset/app/Ringvoyage.exe"
-send_command="$repo/build/release-$preset/tools/win/send_command.exe"
+send_command="$repo/build/release-$preset/tests/drivers/win/send_command.exe"
 
 # Whatever this script starts ends with it: the program, the Wine server and
 # its helper processes (of a prefix used by this script alone, so that a test

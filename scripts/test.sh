@@ -71,7 +71,7 @@ wine_setup() {
 # not keep a desktop process alive that holds another test's pipe.
 windows_tests() {
     local preset="$1"
-    "$RINGVOYAGE_WINE_LOADER" "$repo/build/$preset/tools/win/hold_desktop.exe" </dev/null >/dev/null 2>&1 &
+    "$RINGVOYAGE_WINE_LOADER" "$repo/build/$preset/tests/drivers/win/hold_desktop.exe" </dev/null >/dev/null 2>&1 &
     desktop_pid=$!
     local status=0
     counted_ctest --preset "$preset" --timeout 300 || status=$?

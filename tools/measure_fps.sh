@@ -20,7 +20,7 @@ build="$repo/build/mingw"
 [ "${RINGVOYAGE_WINE_ARCH:-win32}" = win32 ] || build="$repo/build/mingw64"
 program="${1:-$build/app/Ringvoyage.exe}"
 baseline="${2:-$build/tools/win/clear_swap.exe}"
-send_command="${3:-$(dirname "$baseline")/send_command.exe}"
+send_command="${3:-$build/tests/drivers/win/send_command.exe}"
 seconds="${RINGVOYAGE_MEASURE_SECONDS:-20}"
 
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 2 ]; then

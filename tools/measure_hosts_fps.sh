@@ -11,7 +11,7 @@ set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 native="$repo/build/release/app/sdl/ringvoyage"
 exe="$repo/build/mingw64/app/Ringvoyage.exe"
-send_command="$repo/build/mingw64/tools/win/send_command.exe"
+send_command="$repo/build/mingw64/tests/drivers/win/send_command.exe"
 seconds="${RINGVOYAGE_MEASURE_SECONDS:-10}"
 for file in "$native" "$exe" "$send_command"; do
     if [ ! -f "$file" ]; then
