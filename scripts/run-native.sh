@@ -33,7 +33,9 @@ fi
 echo "done in $((SECONDS - start)) s"
 program="$repo/build/release/app/sdl/ringvoyage"
 
-source "$repo/scripts/wine-env.sh"  # for the virtual display only
+source scripts/lib/display.sh
+source scripts/lib/xwin.sh
+source scripts/lib/demo.sh
 if [ -n "${DISPLAY:-}" ] && ringvoyage_display_answers "$DISPLAY"; then
     echo "Running on $DISPLAY; press Esc or close the window to end."
     exec "$program"
@@ -43,42 +45,11 @@ if [ -n "${DISPLAY:-}" ]; then
     echo "DISPLAY $DISPLAY does not answer; using a virtual display" >&2
 fi
 unset DISPLAY
-ringvoyage_start_xvfb || exit 1
 program_pid=""
-cleanup() {
-    xdotool keyup Escape >/dev/null 2>&1 || true
-    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
-        kill "$program_pid" 2>/dev/null || true
-        wait "$program_pid" 2>/dev/null || true
-    fi
-    if [ -n "${RINGVOYAGE_XVFB_PID:-}" ]; then
-        kill "$RINGVOYAGE_XVFB_PID" 2>/dev/null || true
-    fi
-}
-trap cleanup EXIT
+RINGVOYAGE_XVFB_PID=""
+trap 'ringvoyage_demo_stop "$program_pid"' EXIT
+ringvoyage_start_xvfb || exit 1
 
 "$program" </dev/null &
 program_pid=$!
-if ! window="$(ringvoyage_find_window "$program_pid" '^ Ringvoyage')"; then
-    wait "$program_pid" && code=0 || code=$?
-    echo "ringvoyage showed no window (exit code $code)" >&2
-    exit 1
-fi
-
-echo "Window $window on $DISPLAY; watching it for $seconds s"
-ringvoyage_watch_titles "$window" "$seconds"
-
-shot="$repo/build/run-shot-native.png"
-import -window "$window" "$shot"
-
-# Esc ends the journey; the program ends by itself after the fly-out.
-ringvoyage_escape_and_wait "$window" "$program_pid" || true
-code="$RINGVOYAGE_EXIT_CODE"
-program_pid=""
-if [ -z "$code" ]; then
-    echo "ringvoyage did not end 60 s after Esc" >&2
-    exit 1
-fi
-echo "ringvoyage exited with code $code"
-echo "Screenshot: $shot"
-[ "$code" -eq 0 ]
+ringvoyage_demo ringvoyage "$program_pid" "$seconds" "$repo/build/run-shot-native.png"
