@@ -16,6 +16,7 @@
 #include "resource.h"
 #include "scene.h"
 #include "tunnel_state.h"
+#include "version.h"
 #include "window.h"
 #include "window_state.h"
 
@@ -104,13 +105,13 @@ TEST_F(FrameTest, FirstFrameStampsTheClockAndKeepsTheTitle) {
 TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
     frameRate = {5.0f, 120, 1};
     hostFrameAt(7.0);
-    EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 60 FPS");
+    EXPECT_EQ(windowTitle(), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 60 FPS");
     EXPECT_EQ(frameRate.fpsStamp, 7.0f);
     EXPECT_EQ(frameRate.framesSinceStamp, 1) << "this frame counts towards the next";
 
     frameRate.framesSinceStamp = 100;
     hostFrameAt(8.5);
-    EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 66.6667 FPS");
+    EXPECT_EQ(windowTitle(), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 66.6667 FPS");
 
     SetWindowTextA(testWindow(), kProgramTitle);
     frameRate.framesSinceStamp = 50;
@@ -118,7 +119,7 @@ TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
     EXPECT_EQ(windowTitle(), " Ringvoyage") << "less than a second since the last readout";
     EXPECT_EQ(frameRate.framesSinceStamp, 51);
     hostFrameAt(9.5);
-    EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 51 FPS");
+    EXPECT_EQ(windowTitle(), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 51 FPS");
 
     // The screen saver counts the same way but keeps its title.
     SetWindowTextA(testWindow(), kProgramTitle);
@@ -135,7 +136,8 @@ TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
     hostFrameAt(30.0);
     EXPECT_EQ(windowTitle(), " Ringvoyage") << "the first frame after a rest only stamps";
     hostFrameAt(31.0);
-    EXPECT_EQ(windowTitle(), " Ringvoyage 1.03 - 1 FPS") << "no frame from before the rest";
+    EXPECT_EQ(windowTitle(), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 1 FPS")
+        << "no frame from before the rest";
 }
 
 TEST_F(FrameTest, AdvancePassesTheWholeTravelToTheBuilder) {

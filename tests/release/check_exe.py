@@ -5,10 +5,11 @@ subsystem, imports of system DLLs only (no MinGW runtime DLL), the
 embedded resources with the version record and the application manifest,
 and no symbols or debug information left in it.
 
-Usage: check_exe.py EXE i686|x86_64 [--installer]
+Usage: check_exe.py EXE i686|x86_64 [--installer]  (RINGVOYAGE_VERSION: the version)
 (--installer: only the architecture, the version record and an icon)
 """
 
+import os
 import struct
 import sys
 import xml.etree.ElementTree as ElementTree
@@ -22,7 +23,8 @@ SYSTEM_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "OPENGL32.DLL", "GLU32
 RESOURCES = {(2, 104): "tile bitmap", (9, 103): "accelerator table",
              (14, 128): "icon group", (16, 1): "version record",
              (24, 1): "application manifest"}
-VERSION = (1, 0, 3, 1)
+# project(VERSION), given by the test's registration.
+VERSION = tuple(int(n) for n in os.environ["RINGVOYAGE_VERSION"].split("."))
 GUI_SUBSYSTEM = 2
 
 

@@ -8,7 +8,7 @@ uninstaller closes it, and reports failure, keeping its entry, while a file
 stays in use; a silent uninstall removes all of it and gives the previous
 screen saver back.
 
-Usage: installer_test.py WINE_RUN SETUP SEND_COMMAND WORKDIR
+Usage: installer_test.py WINE_RUN SETUP SEND_COMMAND WORKDIR  (RINGVOYAGE_VERSION: the version)
 """
 
 import os
@@ -24,7 +24,7 @@ DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 PREVIOUS_SAVER = r"C:\windows\system32\previous.scr"
 DEFAULT_FOLDER = r"C:\Program Files\Ringvoyage"
 OTHER_FOLDER = r"C:\Apps\Ringvoyage"
-UNINSTALL_VALUES = {"DisplayName": "Ringvoyage", "DisplayVersion": "1.0.3.1",
+UNINSTALL_VALUES = {"DisplayName": "Ringvoyage", "DisplayVersion": os.environ["RINGVOYAGE_VERSION"],
                     "Publisher": "Ringvoyage project"}
 
 

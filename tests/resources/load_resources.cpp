@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "resource.h"
+#include "version.h"
 
 namespace {
 
@@ -131,10 +132,11 @@ void checkVersion() {
           "fixed file info present");
     if (fixed != nullptr) {
         check(fixed->dwSignature == 0xFEEF04BD, "fixed file info signature");
-        check(fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 0x00030001,
-              "file version 1.0.3.1");
-        check(fixed->dwProductVersionMS == 0x00010000 && fixed->dwProductVersionLS == 0x00030001,
-              "product version 1.0.3.1");
+        const DWORD v[] = {RINGVOYAGE_VERSION_NUMBERS};
+        const DWORD ms = v[0] << 16 | v[1], ls = v[2] << 16 | v[3];
+        check(fixed->dwFileVersionMS == ms && fixed->dwFileVersionLS == ls, "file version");
+        check(fixed->dwProductVersionMS == ms && fixed->dwProductVersionLS == ls,
+              "product version");
     }
 
     WORD* translation = nullptr;
@@ -147,8 +149,8 @@ void checkVersion() {
     const char* expected[][2] = {
         {"ProductName", "Ringvoyage"},
         {"FileDescription", "Ringvoyage"},
-        {"FileVersion", "1.0.3.1"},
-        {"ProductVersion", "1.0.3.1"},
+        {"FileVersion", RINGVOYAGE_VERSION},
+        {"ProductVersion", RINGVOYAGE_VERSION},
     };
     for (const auto& field : expected) {
         char query[96];

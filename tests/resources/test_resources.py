@@ -452,8 +452,8 @@ class ResourceScriptTest(unittest.TestCase):
         strings = {s[0]: s[1] for s in tables[0][2]}
         self.assertEqual(strings["ProductName"], "Ringvoyage")
         self.assertEqual(strings["FileDescription"], "Ringvoyage")
-        self.assertEqual(strings["FileVersion"], "1.0.3.1")
-        self.assertEqual(strings["ProductVersion"], "1.0.3.1")
+        self.assertEqual(strings["FileVersion"], os.environ["RINGVOYAGE_VERSION"])
+        self.assertEqual(strings["ProductVersion"], os.environ["RINGVOYAGE_VERSION"])
         self.assertEqual(strings["OriginalFilename"], "Ringvoyage.exe")
         for field in ("CompanyName", "InternalName", "LegalCopyright"):
             self.assertTrue(strings.get(field), field + " is empty")
