@@ -91,9 +91,11 @@ Probe probeWindow(uint64_t id) {
 
 }  // namespace
 
-bool foreignWindowExists(uint64_t id) {
+bool foreignWindowExists(uint64_t id, bool handedOver) {
     const Probe probe = probeWindow(id);
-    if (probe == Probe::NoDisplay) {
+    if (probe == Probe::Absent && handedOver) {
+        foreign.gone = 1;
+    } else if (probe == Probe::NoDisplay) {
         std::fprintf(stderr, "ringvoyage: no display: no X server answers (is DISPLAY set?)\n");
     } else if (probe == Probe::Absent) {
         std::fprintf(stderr, "ringvoyage: no window 0x%llx on this display\n",

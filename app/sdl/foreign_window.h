@@ -7,8 +7,10 @@
 #include <cstdint>
 
 // Whether `id` names a window on the display. When not, one line on stderr:
-// SDL would otherwise die of the X error with several lines of its own.
-bool foreignWindowExists(uint64_t id);
+// SDL would otherwise die of the X error with several lines of its own. A
+// window the daemon handed over (XSCREENSAVER_WINDOW) that is already gone
+// only means the daemon has moved on: it counts as gone, and nothing is said.
+bool foreignWindowExists(uint64_t id, bool handedOver);
 
 // The display's root window; 0 (after one line) when no X server answers.
 uint64_t rootWindowOfDisplay();

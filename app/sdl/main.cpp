@@ -168,9 +168,16 @@ uint64_t rootTarget() {
     return rootWindowOfDisplay();
 }
 
+// Whether `id` is the window the daemon handed over in XSCREENSAVER_WINDOW.
+bool handedOverByDaemon(uint64_t id) {
+    const char* named = std::getenv("XSCREENSAVER_WINDOW");
+    uint64_t handed = 0;
+    return named != nullptr && parseWindowId(named, handed) && handed == id;
+}
+
 // A window made by another program, drawn into with a GL context of ours.
 SDL_Window* openForeignWindow(uint64_t id) {
-    if (!foreignWindowExists(id)) {
+    if (!foreignWindowExists(id, handedOverByDaemon(id))) {
         return nullptr;
     }
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
