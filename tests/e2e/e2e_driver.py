@@ -17,7 +17,9 @@ import sys
 import time
 
 TITLE = " Ringvoyage"
-READOUT = re.compile(r"^ Ringvoyage 1\.03 - [0-9.e+]+ FPS$")
+# The readout's version, from project(VERSION) through the test's registration.
+READOUT_VERSION = re.escape(os.environ.get("RINGVOYAGE_READOUT_VERSION", "(not given)"))
+READOUT = re.compile(r"^ Ringvoyage %s - [0-9.e+]+ FPS$" % READOUT_VERSION)
 # Keys any scenario may press; all are released at the end.
 KEYS = ["Escape", "plus", "minus", "space", "F11", "KP_Add", "KP_Subtract"]
 

@@ -21,9 +21,10 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_driver import Failure, Image, check, log, run, wait_for, wait_for_tunnel  # noqa: E402
+from e2e_driver import (READOUT_VERSION, Failure, Image, check, log, run, wait_for,  # noqa: E402
+                        wait_for_tunnel)
 
-READOUT = re.compile(r"^Ringvoyage 1\.03 - ([0-9.e+]+) FPS$")
+READOUT = re.compile(r"^Ringvoyage %s - ([0-9.e+]+) FPS$" % READOUT_VERSION)
 MAX_RATE = 61.5  # 60 Hz, and a little jitter in when a frame is counted
 
 
