@@ -24,7 +24,9 @@ import tempfile
 import time
 
 OUTPUTS = {"HEADLESS-1": (800, 600), "HEADLESS-2": (640, 480)}
-READOUT = re.compile(r"^ ?Ringvoyage 1\.03 - ([0-9.e+]+) FPS$")
+# The readout's version, from project(VERSION) through the test's registration.
+READOUT = re.compile(r"^ ?Ringvoyage %s - ([0-9.e+]+) FPS$"
+                     % re.escape(os.environ.get("RINGVOYAGE_READOUT_VERSION", "(not given)")))
 # The outputs' refresh rate for the saver and the wallpaper: low enough that
 # frames not held to it would show even on a busy machine.
 DISPLAY_RATE = 10

@@ -19,7 +19,8 @@ chmod 0700 "$runtime"
 printf '%s\n' 'output HEADLESS-1 resolution 800x600 position 0 0' \
     'default_border none' 'focus_follows_mouse no' > "$runtime/config"
 base_env=(env -i HOME="$runtime" PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$runtime"
-    ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}")
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}"
+    RINGVOYAGE_READOUT_VERSION="${RINGVOYAGE_READOUT_VERSION:-}")
 "${as_user[@]}" "${base_env[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
     WLR_RENDERER=pixman sway -c "$runtime/config" > "$runtime/sway.log" 2>&1 &
 sway_pid=$!
