@@ -125,7 +125,10 @@ async function journeyChecks(browser, address) {
   await page.setViewport({width: 320, height: 240, deviceScaleFactor: 2});
   await page.goto(address);
 
-  const title = await waitTitle(page, /^\s*Ringvoyage 1\.03 - [0-9.e+]+ FPS$/, 30000);
+  // The readout's version, from project(VERSION) through the test's registration.
+  const version = (process.env.RINGVOYAGE_READOUT_VERSION || "(not given)").replace(/\./g, "\\.");
+  const readout = new RegExp(`^\\s*Ringvoyage ${version} - [0-9.e+]+ FPS$`);
+  const title = await waitTitle(page, readout, 30000);
   check(true, `readout in the title: "${title}"`);
   const first = await grab(page);
   await page.setViewport({width: 300, height: 200, deviceScaleFactor: 1});
