@@ -182,6 +182,8 @@ def saver_runs(program):
                  "--name", "^ Ringvoyage"], stdout=subprocess.PIPE, text=True).stdout.split(),
                 60)[0]
             wait_for("a full-screen saver", lambda: size(window) == screen, 10)
+            # Its first frame: the pointer's resting place is taken once it draws.
+            wait_for("the saver's first frame", lambda: mean(shot(window)) > 20, 60)
             xdotool("windowfocus", "--sync", window)
             xdotool("mousemove_relative", "--", str(jolt[0]), str(jolt[1]))
             time.sleep(1)
