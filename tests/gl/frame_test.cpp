@@ -11,29 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "gl_window.h"
+#include "gl_context.h"
 #include "journey.h"
-#include "resource.h"
-#include "scene.h"
 #include "tunnel_state.h"
 #include "version.h"
-#include "window.h"
-#include "window_state.h"
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-
-std::string windowTitle() {
-    char text[256] = {};
-    GetWindowTextA(testWindow(), text, sizeof text);
-    return text;
-}
-
-bool takeClose() {
-    MSG message = {};
-    return PeekMessageA(&message, testWindow(), WM_CLOSE, WM_CLOSE, PM_REMOVE) != 0;
-}
 
 // An image of the back buffer with lookups in screen units.
 struct Frame {
@@ -74,16 +59,13 @@ protected:
     void SetUp() override {
         resetProgramState();
         client = useRealClientSize();
-        ASSERT_TRUE(startWindowScene());
-        drainMessages();
-        SetWindowTextA(testWindow(), kProgramTitle);
+        startVoyage(testVoyage, programTile(), client.width, client.height);
     }
-    void TearDown() override { drainMessages(); }
 
     // Runs frames at travel 0 until the journey has been built, then returns
     // the last ring shaped.
     int32_t shapeSomeRings() {
-        hostFrame();
+        hostFrame(client);
         EXPECT_GT(tunnel.visibleRings, 1);
         return tunnel.lastShapedRing;
     }
@@ -91,64 +73,50 @@ protected:
     ClientSize client = {};
 };
 
-TEST_F(FrameTest, FirstFrameStampsTheClockAndKeepsTheTitle) {
-    hostFrameAt(5.0);
-    EXPECT_EQ(windowTitle(), " Ringvoyage");
+TEST_F(FrameTest, FirstFrameStampsTheClockWithoutAReadout) {
+    EXPECT_EQ(hostFrameAt(client, 5.0).readoutDue, 0);
     EXPECT_EQ(frameRate.fpsStamp, 5.0f);
     EXPECT_EQ(frameRate.framesSinceStamp, 1);
-    hostFrameAt(5.5);
+    EXPECT_EQ(hostFrameAt(client, 5.5).readoutDue, 0);
     EXPECT_EQ(frameRate.fpsStamp, 5.0f) << "the stamp is set by the first call only";
     EXPECT_EQ(frameRate.framesSinceStamp, 2);
-    EXPECT_EQ(windowTitle(), " Ringvoyage");
 }
 
 TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
+    const auto readout = [this](double seconds) {
+        const FrameOutcome outcome = hostFrameAt(client, seconds);
+        return outcome.readoutDue != 0 ? std::string(outcome.readout) : std::string("none");
+    };
     frameRate = {5.0f, 120, 1};
-    hostFrameAt(7.0);
-    EXPECT_EQ(windowTitle(), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 60 FPS");
+    EXPECT_EQ(readout(7.0), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 60 FPS");
     EXPECT_EQ(frameRate.fpsStamp, 7.0f);
     EXPECT_EQ(frameRate.framesSinceStamp, 1) << "this frame counts towards the next";
 
     frameRate.framesSinceStamp = 100;
-    hostFrameAt(8.5);
-    EXPECT_EQ(windowTitle(), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 66.6667 FPS");
+    EXPECT_EQ(readout(8.5), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 66.6667 FPS");
 
-    SetWindowTextA(testWindow(), kProgramTitle);
     frameRate.framesSinceStamp = 50;
-    hostFrameAt(9.4999);
-    EXPECT_EQ(windowTitle(), " Ringvoyage") << "less than a second since the last readout";
+    EXPECT_EQ(readout(9.4999), "none") << "less than a second since the last readout";
     EXPECT_EQ(frameRate.framesSinceStamp, 51);
-    hostFrameAt(9.5);
-    EXPECT_EQ(windowTitle(), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 51 FPS");
-
-    // The screen saver counts the same way but keeps its title.
-    SetWindowTextA(testWindow(), kProgramTitle);
-    windowState.titleless = 1;
-    hostFrameAt(11.0);
-    EXPECT_EQ(windowTitle(), " Ringvoyage");
-    EXPECT_EQ(frameRate.fpsStamp, 11.0f);
+    EXPECT_EQ(readout(9.5), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 51 FPS");
 
     // After a rest the count starts afresh with the next frame.
-    SetWindowTextA(testWindow(), kProgramTitle);
-    windowState.titleless = 0;
     frameRate.framesSinceStamp = 400;
-    EXPECT_EQ(stepFrame(windowVoyage, {0, 800, 600, 1, 0}).rest, 1) << "hidden: a rest";
-    hostFrameAt(30.0);
-    EXPECT_EQ(windowTitle(), " Ringvoyage") << "the first frame after a rest only stamps";
-    hostFrameAt(31.0);
-    EXPECT_EQ(windowTitle(), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 1 FPS")
+    EXPECT_EQ(stepFrame(testVoyage, {0, 800, 600, 1, 0}).rest, 1) << "hidden: a rest";
+    EXPECT_EQ(readout(30.0), "none") << "the first frame after a rest only stamps";
+    EXPECT_EQ(readout(31.0), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 1 FPS")
         << "no frame from before the rest";
 }
 
 TEST_F(FrameTest, AdvancePassesTheWholeTravelToTheBuilder) {
     tunnel.speed = 199.0f;
-    hostFrameAt(0.5);
+    hostFrameAt(client, 0.5);
     EXPECT_EQ(tunnel.travel, 99.5f);
     ASSERT_GE(tunnel.visibleRings, 1);
     EXPECT_EQ(tunnel.ringDepth[0], 1.0f - 99.0f / 256.0f) << "built for travel 99";
 
     tunnel.speed = 8000.0f;
-    hostFrameAt(2.5);
+    hostFrameAt(client, 2.5);
     EXPECT_EQ(tunnel.travel, 16099.5f) << "a two-second gap moves twice the speed";
     EXPECT_EQ(tunnel.ringDepth[0], 1.0f - 227.0f / 256.0f) << "ring 62, fraction 227/256";
     EXPECT_EQ(tunnel.screenVertices[0][0].t, 62.0f / 64.0f);
@@ -159,7 +127,7 @@ TEST_F(FrameTest, AdvancePassesTheWholeTravelToTheBuilder) {
 TEST_F(FrameTest, AdvanceWrapsTravelLongBeforeTheBuildersRange) {
     tunnel.travel = static_cast<float>(kWrapTravel - 1000.0);
     tunnel.speed = kMaxSpeed;
-    hostFrameAt(1.0);
+    hostFrameAt(client, 1.0);
     EXPECT_EQ(tunnel.travel, static_cast<float>(static_cast<int32_t>(kMaxSpeed) - 1000));
     EXPECT_GE(tunnel.visibleRings, 1);
 }
@@ -184,11 +152,9 @@ TEST_F(FrameTest, ShadeFadesWithDepth) {
 }
 
 TEST_F(FrameTest, StripsAreShadedAndOnlyTheInnerWallIsDrawn) {
-    int32_t width = 0;
-    int32_t height = 0;
-    const std::vector<uint8_t> stored = bitmapResourcePixels(IDB_TUNNEL, width, height);
-    ASSERT_EQ(stored.size(), 64u * 192u);
-    const uint8_t* texel = stored.data() + 8 * 192 + 8 * 3;  // a tile face, BGR
+    const TileImage tile = programTile();
+    ASSERT_EQ(tile.width, 64);
+    const uint8_t* texel = tile.bgr + 8 * 192 + 8 * 3;  // a tile face, BGR
     const float s = 8.5f / 64.0f;
     const float t = 8.5f / 64.0f;
     tunnel.visibleRings = 2;
@@ -236,7 +202,7 @@ TEST_F(FrameTest, StripsAreShadedAndOnlyTheInnerWallIsDrawn) {
 }
 
 TEST_F(FrameTest, RealFrameShowsAWallThatDarkensWithDistance) {
-    hostFrame();
+    hostFrame(client);
     ASSERT_GT(tunnel.visibleRings, 8);
     Frame image = grab(client);
 
@@ -268,15 +234,14 @@ TEST_F(FrameTest, OneVisibleRingLeavesAClearedWindow) {
     const int32_t counted = frameRate.framesSinceStamp;
     tunnel.quitRequested = 1;
     tunnel.travel = static_cast<float>(last) * 256.0f;
-    hostFrame();
+    EXPECT_EQ(hostFrame(client).ended, 0);
     EXPECT_EQ(tunnel.visibleRings, 1);
     EXPECT_EQ(frameRate.framesSinceStamp, counted + 1);
     Frame image = grab(client);
     EXPECT_TRUE(std::all_of(image.rgb.begin(), image.rgb.end(), [](uint8_t v) { return v == 0; }));
-    EXPECT_FALSE(takeClose());
 }
 
-TEST_F(FrameTest, EndedJourneyAsksToCloseEveryFrameAndDrawsNothing) {
+TEST_F(FrameTest, EndedJourneySaysSoEveryFrameAndDrawsNothing) {
     const int32_t last = shapeSomeRings();
     const int32_t counted = frameRate.framesSinceStamp;
     tunnel.quitRequested = 1;
@@ -285,10 +250,8 @@ TEST_F(FrameTest, EndedJourneyAsksToCloseEveryFrameAndDrawsNothing) {
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     for (int frame = 0; frame < 3; ++frame) {
-        hostFrame();
+        EXPECT_EQ(hostFrame(client).ended, 1) << "frame " << frame;
         EXPECT_EQ(tunnel.visibleRings, 0);
-        EXPECT_TRUE(takeClose()) << "frame " << frame;
-        EXPECT_FALSE(takeClose()) << "one request per frame";
     }
     EXPECT_EQ(tunnel.lastShapedRing, last) << "nothing is shaped after the quit request";
     EXPECT_EQ(frameRate.framesSinceStamp, counted);
