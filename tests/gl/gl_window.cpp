@@ -76,9 +76,9 @@ ClientSize useRealClientSize() {
 
 TileImage programTile() {
     if (tileBitmap == nullptr) {
-        tileBitmap = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr),
-                                                     MAKEINTRESOURCEA(IDB_TUNNEL), IMAGE_BITMAP,
-                                                     0, 0, LR_CREATEDIBSECTION));
+        tileBitmap =
+            static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TUNNEL),
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     }
     return tileFromBitmap(tileBitmap);
 }

@@ -7,8 +7,6 @@
 
 #include <string>
 
-#include "version.h"
-
 #include "frame.h"
 #include "fullscreen.h"
 #include "gl_window.h"
@@ -16,6 +14,7 @@
 #include "scene.h"
 #include "test_bitmaps.h"
 #include "tunnel_state.h"
+#include "version.h"
 #include "window_state.h"
 
 namespace {
@@ -226,9 +225,9 @@ TEST_F(WindowTest, SceneNeedsAContextAndAUsableTileBitmap) {
     // 24-bit BGR would misread: no tile.
     EXPECT_EQ(programTile().width, 64);
     for (int32_t id : {9999, IDI_MAIN, 0, IDB_DEPTH8, IDB_DEPTH32}) {
-        HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr),
-                                                         MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
-                                                         LR_CREATEDIBSECTION));
+        HBITMAP bitmap =
+            static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
         EXPECT_EQ(tileFromBitmap(bitmap).bgr, nullptr) << "resource " << id;
         DeleteObject(bitmap);
     }
