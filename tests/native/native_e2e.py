@@ -21,8 +21,9 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_driver import READOUT, Failure, check, wait_for  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
+from e2e_support import (READOUT, Failure, check, cpu_seconds, motion, stop,  # noqa: E402
+                         wait_for)
 
 KEYS = ["Escape", "minus", "plus", "F11"]
 
@@ -42,24 +43,6 @@ def shot(window):
 
 def mean(pixels):
     return sum(pixels[::97]) / len(pixels[::97])
-
-
-def change(a, b):
-    n = min(len(a), len(b))
-    return sum(abs(x - y) for x, y in zip(a[:n:97], b[:n:97])) / len(a[:n:97])
-
-
-def motion(window):
-    """Mean change of the picture over half a second."""
-    first = shot(window)
-    time.sleep(0.5)
-    return change(first, shot(window))
-
-
-def cpu_seconds(pid):
-    with open("/proc/%d/stat" % pid) as stat:
-        fields = stat.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def size(window):
@@ -119,9 +102,9 @@ def window_scenario(program):
             xdotool("getwindowname", window)), 10)
         check(True, "readout '%s'" % title)
 
-        fast = motion(window)
+        fast = motion(lambda: shot(window))
         press(window, *(["minus"] * 45))
-        slow = motion(window)
+        slow = motion(lambda: shot(window))
         check(fast > 4 * slow and fast > 2, "'-' slows the picture (change %.1f, then %.1f)"
               % (fast, slow))
 
@@ -193,16 +176,6 @@ def saver_runs(program):
         finally:
             subprocess.run(["xdotool", "keyup", "space"], stderr=subprocess.DEVNULL)
             stop(process)
-
-
-def stop(process):
-    if process.poll() is None:
-        process.terminate()
-        try:
-            process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
 
 
 def pages(program):
