@@ -135,14 +135,8 @@ def window_scenario(program):
         check(code == 0, "'+' then Esc end it with exit code %d" % code)
     finally:
         subprocess.run(["xdotool", "keyup"] + KEYS, stderr=subprocess.DEVNULL)
-        for started in (process, manager):
-            if started is not None and started.poll() is None:
-                started.terminate()
-                try:
-                    started.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    started.kill()
-                    started.wait()
+        stop(process)
+        stop(manager)
 
 
 def saver_scenario(program):
