@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "command.h"
 #include "gl_context.h"
 #include "journey.h"
 #include "tunnel_state.h"
@@ -99,13 +100,43 @@ TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
     EXPECT_EQ(readout(9.4999), "none") << "less than a second since the last readout";
     EXPECT_EQ(frameRate.framesSinceStamp, 51);
     EXPECT_EQ(readout(9.5), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 51 FPS");
+}
 
-    // After a rest the count starts afresh with the next frame.
-    frameRate.framesSinceStamp = 400;
-    EXPECT_EQ(stepFrame(testVoyage, {0, 800, 600, 1, 0}).rest, 1) << "hidden: a rest";
-    EXPECT_EQ(readout(30.0), "none") << "the first frame after a rest only stamps";
-    EXPECT_EQ(readout(31.0), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 1 FPS")
-        << "no frame from before the rest";
+// Hidden, or a client area 0 wide or high: nothing is drawn.
+TEST_F(FrameTest, RestingRestartsTheReadoutOrEndsAFlyOut) {
+    for (const HostFrame& unseen :
+         {HostFrame{7, 0, 600, 0, 0}, HostFrame{7, 800, 0, 0, 0}, HostFrame{7, 800, 600, 1, 0}}) {
+        frameRate = {3.0f, 40, 1};
+        const FrameOutcome outcome = stepFrame(testVoyage, unseen);
+        EXPECT_EQ(outcome.rest, 1);
+        EXPECT_EQ(outcome.ended, 0);
+        EXPECT_EQ(frameRate.stamped, 0) << "the readout counts afresh after the rest";
+        EXPECT_EQ(frameRate.framesSinceStamp, 0);
+        EXPECT_EQ(frameClock.now, 0) << "no time passes";
+    }
+    applyCommand(testVoyage.journey, Command::EndJourney);
+    EXPECT_EQ(stepFrame(testVoyage, {7, 0, 0, 0, 0}).ended, 1) << "a fly-out no one sees ends";
+}
+
+// A second output shows the frame the step drew: the same rings and, at the
+// same size, the same pixels, with no time passing and no frame counted.
+TEST_F(FrameTest, RedrawShowsTheSameFrameUncounted) {
+    hostFrameAt(client, 0.25);
+    const Frame drawn = grab(client);
+    const float travel = tunnel.travel;
+    const int32_t rings = tunnel.visibleRings;
+    const ScreenVertex far = tunnel.screenVertices[rings - 1][3];
+    ASSERT_GT(travel, 0.0f);
+    ASSERT_GT(rings, 1);
+    EXPECT_FALSE(redrawStep(testVoyage, 640, 0));
+    EXPECT_TRUE(redrawStep(testVoyage, 640, 480));
+    EXPECT_EQ(std::memcmp(&tunnel.screenVertices[rings - 1][3], &far, sizeof far), 0);
+    EXPECT_TRUE(redrawStep(testVoyage, client.width, client.height));
+    EXPECT_TRUE(grab(client).rgb == drawn.rgb);
+    EXPECT_EQ(tunnel.travel, travel);
+    EXPECT_EQ(tunnel.visibleRings, rings);
+    EXPECT_EQ(frameRate.framesSinceStamp, 1);
+    EXPECT_EQ(frameClock.time, 0.25f);
 }
 
 TEST_F(FrameTest, AdvancePassesTheWholeTravelToTheBuilder) {
