@@ -143,6 +143,15 @@ def change(a, b):
     return sum(abs(x - y) for x, y in zip(a[:n:97], b[:n:97])) / len(a[:n:97])
 
 
+def lit(pixels):
+    """A tunnel picture's RGB bytes: bright on the whole, little pure black,
+    and not one flat colour (an empty background is flat)."""
+    samples = pixels[::97]
+    average = sum(samples) / len(samples)
+    spread = (sum((x - average) ** 2 for x in samples) / len(samples)) ** 0.5
+    return average > 60 and samples.count(0) < 0.2 * len(samples) and spread > 15
+
+
 def motion(take_shot):
     """Mean change of the picture over half a second."""
     first = take_shot()

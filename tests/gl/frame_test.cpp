@@ -75,17 +75,17 @@ protected:
 };
 
 TEST_F(FrameTest, FirstFrameStampsTheClockWithoutAReadout) {
-    EXPECT_EQ(hostFrameAt(client, 5.0).readoutDue, 0);
+    EXPECT_EQ(hostFrame(client, 5.0).readoutDue, 0);
     EXPECT_EQ(frameRate.fpsStamp, 5.0f);
     EXPECT_EQ(frameRate.framesSinceStamp, 1);
-    EXPECT_EQ(hostFrameAt(client, 5.5).readoutDue, 0);
+    EXPECT_EQ(hostFrame(client, 5.5).readoutDue, 0);
     EXPECT_EQ(frameRate.fpsStamp, 5.0f) << "the stamp is set by the first call only";
     EXPECT_EQ(frameRate.framesSinceStamp, 2);
 }
 
 TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
     const auto readout = [this](double seconds) {
-        const FrameOutcome outcome = hostFrameAt(client, seconds);
+        const FrameOutcome outcome = hostFrame(client, seconds);
         return outcome.readoutDue != 0 ? std::string(outcome.readout) : std::string("none");
     };
     frameRate = {5.0f, 120, 1};
@@ -121,16 +121,16 @@ TEST_F(FrameTest, RestingRestartsTheReadoutOrEndsAFlyOut) {
 // A second output shows the frame the step drew: the same rings and, at the
 // same size, the same pixels, with no time passing and no frame counted.
 TEST_F(FrameTest, RedrawShowsTheSameFrameUncounted) {
-    hostFrameAt(client, 0.25);
+    hostFrame(client, 0.25);
     const Frame drawn = grab(client);
     const float travel = tunnel.travel;
     const int32_t rings = tunnel.visibleRings;
-    const ScreenVertex far = tunnel.screenVertices[rings - 1][3];
+    const ScreenVertex farthest = tunnel.screenVertices[rings - 1][3];
     ASSERT_GT(travel, 0.0f);
     ASSERT_GT(rings, 1);
     EXPECT_FALSE(redrawStep(testVoyage, 640, 0));
     EXPECT_TRUE(redrawStep(testVoyage, 640, 480));
-    EXPECT_EQ(std::memcmp(&tunnel.screenVertices[rings - 1][3], &far, sizeof far), 0);
+    EXPECT_EQ(std::memcmp(&tunnel.screenVertices[rings - 1][3], &farthest, sizeof farthest), 0);
     EXPECT_TRUE(redrawStep(testVoyage, client.width, client.height));
     EXPECT_TRUE(grab(client).rgb == drawn.rgb);
     EXPECT_EQ(tunnel.travel, travel);
@@ -141,13 +141,13 @@ TEST_F(FrameTest, RedrawShowsTheSameFrameUncounted) {
 
 TEST_F(FrameTest, AdvancePassesTheWholeTravelToTheBuilder) {
     tunnel.speed = 199.0f;
-    hostFrameAt(client, 0.5);
+    hostFrame(client, 0.5);
     EXPECT_EQ(tunnel.travel, 99.5f);
     ASSERT_GE(tunnel.visibleRings, 1);
     EXPECT_EQ(tunnel.ringDepth[0], 1.0f - 99.0f / 256.0f) << "built for travel 99";
 
     tunnel.speed = 8000.0f;
-    hostFrameAt(client, 2.5);
+    hostFrame(client, 2.5);
     EXPECT_EQ(tunnel.travel, 16099.5f) << "a two-second gap moves twice the speed";
     EXPECT_EQ(tunnel.ringDepth[0], 1.0f - 227.0f / 256.0f) << "ring 62, fraction 227/256";
     EXPECT_EQ(tunnel.screenVertices[0][0].t, 62.0f / 64.0f);
@@ -158,7 +158,7 @@ TEST_F(FrameTest, AdvancePassesTheWholeTravelToTheBuilder) {
 TEST_F(FrameTest, AdvanceWrapsTravelLongBeforeTheBuildersRange) {
     tunnel.travel = static_cast<float>(kWrapTravel - 1000.0);
     tunnel.speed = kMaxSpeed;
-    hostFrameAt(client, 1.0);
+    hostFrame(client, 1.0);
     EXPECT_EQ(tunnel.travel, static_cast<float>(static_cast<int32_t>(kMaxSpeed) - 1000));
     EXPECT_GE(tunnel.visibleRings, 1);
 }

@@ -112,6 +112,5 @@ int main(int argc, char** argv) {
     for (const Scene& scene : scenes) {
         ok = ok && shoot(scene);
     }
-    closeFrozenSurface();
     return ok ? 0 : 1;
 }

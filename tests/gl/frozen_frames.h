@@ -9,7 +9,6 @@
 // The surface with the scene started for a width x height client; false,
 // with one line on stderr, when there is none.
 bool openFrozenSurface(int32_t width, int32_t height);
-void closeFrozenSurface();
 
 // The client area becomes width x height, as a user's resize would make it.
 bool sizeFrozenSurface(int32_t width, int32_t height);

@@ -24,10 +24,6 @@ bool openFrozenSurface(int32_t width, int32_t height) {
     return true;
 }
 
-void closeFrozenSurface() {
-    releaseScene(voyage.texture);
-}
-
 bool sizeFrozenSurface(int32_t width, int32_t height) {
     if (!makePbufferContext(width, height)) {
         return false;

@@ -37,10 +37,6 @@ bool openFrozenSurface(int32_t width, int32_t height) {
     return sizeFrozenSurface(width, height) && startWindowScene();
 }
 
-void closeFrozenSurface() {
-    DestroyWindow(windowState.mainWindow);
-}
-
 // Resizes the window until its client area is width x height; the size
 // reaches the window procedure as WM_SIZE, as a user's resize would.
 bool sizeFrozenSurface(int32_t width, int32_t height) {

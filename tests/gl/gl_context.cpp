@@ -8,11 +8,7 @@
 
 #include "scene.h"
 
-FrameOutcome hostFrame(ClientSize size) {
-    return stepFrame(testVoyage, {frameClock.now, size.width, size.height, 0, 0});
-}
-
-FrameOutcome hostFrameAt(ClientSize size, double seconds) {
+FrameOutcome hostFrame(ClientSize size, double seconds) {
     const double ticks = seconds * static_cast<double>(frameClock.frequency);
     return stepFrame(testVoyage,
                      {frameClock.start + std::llround(ticks), size.width, size.height, 0, 0});

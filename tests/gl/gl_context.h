@@ -32,10 +32,9 @@ ClientSize useRealClientSize();
 // The program's tile picture, as its host hands it to the scene.
 TileImage programTile();
 
-// One frame step for a client of `size`, without swapping: at the clock's
-// last reading (no time passes), or `seconds` after the clock's start.
-FrameOutcome hostFrame(ClientSize size);
-FrameOutcome hostFrameAt(ClientSize size, double seconds);
+// One frame step for a client of `size` `seconds` after the clock's start,
+// without swapping.
+FrameOutcome hostFrame(ClientSize size, double seconds = 0.0);
 
 // RGB bytes of the back buffer, bottom row first, no row padding.
 std::vector<uint8_t> readBackBuffer(int32_t width, int32_t height);

@@ -138,9 +138,12 @@ TEST_F(RobustnessTest, RepeatedFullscreenTogglesReturnToTheWindow) {
     RECT before = {};
     GetWindowRect(window, &before);
     for (int i = 0; i < 20; ++i) {
-        SendMessageA(window, WM_COMMAND, MAKEWPARAM(ID_FULLSCREEN, 0), 0);
+        // The menu item, then the accelerator (1 in the high word).
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(ID_FULLSCREEN, i % 2), 0);
         paintAfter(0.016);
         ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        ASSERT_EQ(windowState.fullscreen, i % 2 == 0 ? 1 : 0);
+        ASSERT_EQ(GetMenu(window) == nullptr, i % 2 == 0);
     }
     EXPECT_EQ(windowState.fullscreen, 0);
     RECT after = {};

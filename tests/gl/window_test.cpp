@@ -320,19 +320,6 @@ TEST_F(FullscreenTest, TogglesBetweenFramedAndTopmostBorderless) {
     EXPECT_EQ(windowState.clientHeight, client.bottom);
 }
 
-TEST_F(FullscreenTest, MenuCommandTogglesToo) {
-    HWND window = testWindow();
-    windowState.fullscreen = 0;
-    const RECT framed = windowRect();
-    EXPECT_EQ(SendMessageA(window, WM_COMMAND, MAKEWPARAM(ID_FULLSCREEN, 1), 0), 0);
-    EXPECT_EQ(windowState.fullscreen, 1);
-    EXPECT_EQ(GetMenu(window), nullptr);
-    EXPECT_EQ(SendMessageA(window, WM_COMMAND, MAKEWPARAM(ID_FULLSCREEN, 0), 0), 0);
-    EXPECT_EQ(windowState.fullscreen, 0);
-    EXPECT_NE(GetMenu(window), nullptr);
-    expectSameRect(windowRect(), framed);
-}
-
 TEST_F(FullscreenTest, MovedWindowReturnsToItsOwnRectangle) {
     HWND window = testWindow();
     windowState.fullscreen = 0;
