@@ -8,6 +8,11 @@
 
 #include "scene.h"
 
+TunnelState& tunnel = testVoyage.journey.tunnel;
+FrameClock& frameClock = testVoyage.clock;
+FrameRate& frameRate = testVoyage.rate;
+Texture& tunnelTexture = testVoyage.texture;
+
 FrameOutcome hostFrame(ClientSize size, double seconds) {
     const double ticks = seconds * static_cast<double>(frameClock.frequency);
     return stepFrame(testVoyage,

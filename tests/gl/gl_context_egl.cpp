@@ -22,10 +22,6 @@ public:
 }  // namespace
 
 Voyage& testVoyage = voyage;
-TunnelState& tunnel = voyage.journey.tunnel;
-FrameClock& frameClock = voyage.clock;
-FrameRate& frameRate = voyage.rate;
-Texture& tunnelTexture = voyage.texture;
 
 void resetProgramState() {
     voyage.journey = {};

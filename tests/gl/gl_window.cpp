@@ -7,10 +7,6 @@
 #include "window_state.h"
 
 Voyage& testVoyage = windowVoyage;
-TunnelState& tunnel = windowVoyage.journey.tunnel;
-FrameClock& frameClock = windowVoyage.clock;
-FrameRate& frameRate = windowVoyage.rate;
-Texture& tunnelTexture = windowVoyage.texture;
 
 namespace {
 
