@@ -36,11 +36,6 @@ GLint parameter(GLenum name) {
     return value;
 }
 
-// The program's tile, as its host hands it to the scene.
-bool loadTile(Texture& texture) {
-    return texture.load(programTile());
-}
-
 // Its stored rows, bottom first.
 std::vector<uint8_t> tilePixels() {
     const TileImage tile = programTile();
@@ -64,7 +59,7 @@ protected:
 TEST_F(TextureTest, TileBitmapLoadsWithFullMipChain) {
     Texture texture;
     EXPECT_EQ(texture.handle, 0u);
-    EXPECT_TRUE(loadTile(texture));
+    EXPECT_TRUE(texture.load(programTile()));
     EXPECT_STREQ(texture.name, "mmm");
     EXPECT_EQ(texture.width, 64);
     EXPECT_EQ(texture.height, 64);
@@ -88,7 +83,7 @@ TEST_F(TextureTest, LevelZeroHoldsTheBitmapBottomRowFirst) {
     ASSERT_EQ(stored.size(), 64u * 192u) << "64 rows of 192 bytes, no padding";
 
     Texture texture;
-    ASSERT_TRUE(loadTile(texture));
+    ASSERT_TRUE(texture.load(programTile()));
     std::vector<uint8_t> texels(64 * 64 * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_BGR_EXT, GL_UNSIGNED_BYTE, texels.data());
@@ -108,7 +103,7 @@ TEST_F(TextureTest, CoordinateTZeroSamplesTheBottomRow) {
     const ClientSize client = useRealClientSize();
 
     Texture texture;
-    ASSERT_TRUE(loadTile(texture));
+    ASSERT_TRUE(texture.load(programTile()));
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_CULL_FACE);
     glMatrixMode(GL_PROJECTION);
@@ -166,7 +161,7 @@ TEST_F(TextureTest, AbandonForgetsTheTextureWithoutGl) {
 
 TEST_F(TextureTest, CreateReplacesTheHeldTexture) {
     Texture texture;
-    ASSERT_TRUE(loadTile(texture));
+    ASSERT_TRUE(texture.load(programTile()));
     const GLuint first = texture.handle - 1;
     ASSERT_TRUE(texture.create("second"));
     ASSERT_NE(texture.handle, 0u);
