@@ -1,7 +1,7 @@
 // Frozen frames of the program: a few frames at fixed travels and client
 // sizes, written as raw files (back-buffer pixels, projection matrix,
 // viewport, every mip level of the tile texture) into the directory given as
-// the only argument. check_frozen_frames.cmake hashes them against the stored
+// the only argument. tests/check_digests.cmake hashes them against the stored
 // digests, so a change that moves one pixel of the program's frame fails.
 // Under Windows the frames come from the real window (frozen_window.cpp),
 // natively from an EGL pbuffer (frozen_pbuffer.cpp).
