@@ -1,5 +1,4 @@
-// What each platform gives the frozen frames: a surface with a current GL
-// context and the program's scene, sized the way the program's would be.
+// What each platform gives the frozen frames: a surface with the program's scene.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,4 @@
-// Under Windows the renderer tests' context is one real window with the
-// program's window procedure and its WGL context, shared by every test of
-// the executable; the window tests use it too.
+// Under Windows: the program's window, shared by the renderer and window tests.
 #pragma once
 
 #include <windows.h>
