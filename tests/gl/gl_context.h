@@ -3,6 +3,8 @@
 // context. The tests drive one voyage through the frame step.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -41,3 +43,7 @@ std::vector<uint8_t> readBackBuffer(int32_t width, int32_t height);
 
 // Whether every entry of the projection matrix is a finite number.
 bool projectionIsFinite();
+
+// What any sequence of steps leaves: no GL error, a finite projection, a
+// viewport, speed and travel in range, a ring or more, every vertex finite.
+::testing::AssertionResult frameWorks();
