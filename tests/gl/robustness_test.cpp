@@ -93,23 +93,6 @@ TEST_F(RobustnessTest, RandomSessionsKeepAWorkingFrame) {
     }
 }
 
-TEST_F(RobustnessTest, MinimisedThenRestoredWindowGetsItsProjectionBack) {
-    HWND window = testWindow();
-    paintAfter(0.016);
-    SendMessageA(window, WM_SIZE, SIZE_MINIMIZED, sizeParam(0, 0));
-    for (int i = 0; i < 5; ++i) paintAfter(0.016);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_TRUE(projectionIsFinite());
-
-    SendMessageA(window, WM_SIZE, SIZE_RESTORED, sizeParam(1024, 600));
-    paintAfter(0.016);
-    EXPECT_EQ(tunnel.lastAspect, static_cast<float>(1024.0 / 600.0));
-    GLfloat m[16] = {};
-    glGetFloatv(GL_PROJECTION_MATRIX, m);
-    EXPECT_FLOAT_EQ(m[0], 1.0f / (1024.0f / 600.0f));
-    EXPECT_FLOAT_EQ(m[5], 1.0f);
-}
-
 TEST_F(RobustnessTest, RepeatedFullscreenTogglesReturnToTheWindow) {
     HWND window = testWindow();
     RECT before = {};
