@@ -119,6 +119,11 @@ var Module = (function () {
     }
   });
   window.addEventListener("pointercancel", function () { swipeStart = null; });
+  // touch-action alone still lets the browser treat a swipe as a scroll, and
+  // a tap that stops its fling is swallowed: the tap on a button just after
+  // a swipe would do nothing.
+  canvas.addEventListener("touchmove", function (event) { event.preventDefault(); },
+                          {passive: false});
   controls.addEventListener("focusin", showControls);
   controls.addEventListener("click", function (event) {
     var button = event.target.closest("button");

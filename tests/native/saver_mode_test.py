@@ -70,9 +70,13 @@ class Mode:
         return int(fields[11]) + int(fields[12])
 
     def rates(self):
-        with open(self.out_path) as f:
-            return [float(READOUT.match(line).group(1)) if READOUT.match(line) else -1.0
-                    for line in f]
+        """The readouts' rates; any other line counts as -1 and is kept for the
+        failure message."""
+        with open(self.out_path, errors="replace") as f:
+            lines = f.read().splitlines()
+        self.strays = [line for line in lines if not READOUT.match(line)]
+        return [float(READOUT.match(line).group(1)) if READOUT.match(line) else -1.0
+                for line in lines]
 
     def end_with(self, what, ending):
         ending()
@@ -146,7 +150,7 @@ def scenario_window_id(program, helper, workdir):
         wait_for("two frame-rate readouts", lambda: len(mode.rates()) >= 2, timeout=30)
         rates = mode.rates()
         check(len(rates) >= 2 and all(0 < r <= MAX_RATE for r in rates),
-              "--fps prints readouts of at most %g FPS: %s" % (MAX_RATE, rates))
+              "--fps prints readouts of at most %g FPS: %s %r" % (MAX_RATE, rates, mode.strays))
         check_speed(program, helper, workdir, window)
         run(["xdotool", "windowsize", window.id, "720", "240"])
         wait_lit(window, os.path.join(workdir, "resized.png"), "the resized window", (720, 240))

@@ -226,8 +226,9 @@ async function startFailureCheck(browser, address) {
 
 const search = (page) => page.evaluate(() => location.search);
 
-// Twenty swipes down to the slowest speed, then ten swipes up and ten taps on
-// "faster": the picture changes far faster, and the link follows each step.
+// Twenty swipes down to the slowest speed, then four times four swipes up,
+// each four followed at once by a tap on "faster" (no fling may swallow it):
+// the picture changes far faster, and the link follows each step.
 async function touchChecks(browser, address) {
   const page = await browser.newPage();
   const errors = watchErrors(page);
@@ -250,8 +251,10 @@ async function touchChecks(browser, address) {
     const box = e.getBoundingClientRect();
     return {x: box.x + box.width / 2, y: box.y + box.height / 2, size: Math.min(box.width, box.height)};
   });
-  await swipe(160, 40, 10);
-  for (let i = 0; i < 10; i++) await page.touchscreen.tap(faster.x, faster.y);
+  for (let i = 0; i < 4; i++) {
+    await swipe(160, 40, 4);
+    await page.touchscreen.tap(faster.x, faster.y);
+  }
   await new Promise((r) => setTimeout(r, 300));
   const fast = changePerSecond(await grab(page), await grab(page));
   const fastLink = await search(page);
