@@ -5,7 +5,9 @@
 target_link_options(Ringvoyage PRIVATE -s)
 target_link_options(RingvoyageSaver PRIVATE -s)
 install(TARGETS Ringvoyage RingvoyageSaver RUNTIME DESTINATION .)
-install(FILES ${PROJECT_SOURCE_DIR}/resources/user-readme.txt DESTINATION . RENAME README.txt)
+configure_file(${PROJECT_SOURCE_DIR}/resources/user-readme.txt.in
+  ${PROJECT_BINARY_DIR}/generated/README.txt @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/generated/README.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Ringvoyage)
@@ -35,7 +37,7 @@ if(RINGVOYAGE_MAKENSIS)
       -DICON=${PROJECT_SOURCE_DIR}/resources/main.ico -DOUTFILE=${RINGVOYAGE_SETUP}
       ${setup_script}
     DEPENDS Ringvoyage RingvoyageSaver ${setup_script}
-      ${PROJECT_SOURCE_DIR}/resources/user-readme.txt ${PROJECT_SOURCE_DIR}/resources/main.ico
+      ${PROJECT_BINARY_DIR}/generated/README.txt ${PROJECT_SOURCE_DIR}/resources/main.ico
     COMMENT "Windows installer ${RINGVOYAGE_SETUP}"
     VERBATIM)
   add_custom_target(installer ALL DEPENDS ${RINGVOYAGE_SETUP})

@@ -1,18 +1,23 @@
 # The one place that picks what differs between the builds: the host folders
-# under app/ and the GL libraries. Windows (MinGW) gives win32 with opengl32
-# and glu32, Emscripten gives web with its GL 1.1 emulation over WebGL, and
-# anything else gives sdl with the system's GL (GLVND) and GLU, plus the
-# Wayland host that the sdl program hands its saver and wallpaper to.
+# under app/, the platform's own tools and tests, and the GL libraries.
+# Windows (MinGW) gives win32 with opengl32 and glu32, Emscripten gives web
+# with its GL 1.1 emulation over WebGL, and anything else gives sdl with the
+# system's GL (GLVND), GLU and EGL, plus the Wayland host that the sdl program
+# hands its saver and wallpaper to.
 if(EMSCRIPTEN)
   set(RINGVOYAGE_HOST web)
   set(RINGVOYAGE_HOST_FOLDERS web)
 elseif(WIN32)
   set(RINGVOYAGE_HOST win32)
   set(RINGVOYAGE_HOST_FOLDERS win32)
+  set(RINGVOYAGE_TOOL_FOLDERS win)  # under tools/
+  set(RINGVOYAGE_TEST_FOLDERS e2e release)  # under tests/, beside the shared ones
 else()
   set(RINGVOYAGE_HOST sdl)
   # wayland first: the sdl program links its host.
   set(RINGVOYAGE_HOST_FOLDERS wayland sdl)
+  set(RINGVOYAGE_TOOL_FOLDERS linux)
+  set(RINGVOYAGE_TEST_FOLDERS native scripts)
 endif()
 
 add_library(gl_libraries INTERFACE)
@@ -22,9 +27,12 @@ elseif(RINGVOYAGE_HOST STREQUAL web)
   target_link_options(gl_libraries INTERFACE -sLEGACY_GL_EMULATION=1)
 else()
   set(OpenGL_GL_PREFERENCE GLVND)
-  find_package(OpenGL REQUIRED COMPONENTS OpenGL)
+  find_package(OpenGL REQUIRED COMPONENTS OpenGL EGL)
   if(NOT TARGET OpenGL::GLU)
     message(FATAL_ERROR "GLU not found: install libglu1-mesa-dev (scripts/deps.sh native does)")
   endif()
   target_link_libraries(gl_libraries INTERFACE OpenGL::GL OpenGL::GLU)
+  # A context with no window (frame_shot, the renderer tests).
+  add_library(egl_libraries INTERFACE)
+  target_link_libraries(egl_libraries INTERFACE OpenGL::EGL)
 endif()

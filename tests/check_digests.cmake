@@ -1,7 +1,8 @@
 # The one check of stored digests, for scripts that have written their files
 # into WORKDIR: every file's SHA-256 must be listed in DIGESTS ("<sha256>
 # <name>" lines, in any order) and every listed file must be there.
-# -DUPDATE=1 stores the digests instead.
+# -DUPDATE=1 stores the digests instead. Run as a script, PROGRAM (through
+# EMULATOR, if given) first writes its files into a fresh WORKDIR.
 cmake_policy(SET CMP0057 NEW)  # IN_LIST, in script mode too
 function(ringvoyage_check_digests workdir digests)
   file(GLOB files RELATIVE ${workdir} ${workdir}/*)
@@ -35,3 +36,13 @@ function(ringvoyage_check_digests workdir digests)
   list(LENGTH files count)
   message(STATUS "${count} files match ${digests}")
 endfunction()
+
+if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  file(REMOVE_RECURSE ${WORKDIR})
+  file(MAKE_DIRECTORY ${WORKDIR})
+  execute_process(COMMAND ${EMULATOR} ${PROGRAM} ${WORKDIR} RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${PROGRAM} failed: ${status}")
+  endif()
+  ringvoyage_check_digests(${WORKDIR} ${DIGESTS})
+endif()

@@ -26,7 +26,7 @@ struct FrameOutcome {
     uint8_t rest;                // 1: nothing was drawn; wait for events, no swap
     uint8_t ended;               // 1: the journey is over; close, or show the end screen
     uint8_t readoutDue;          // 1: `readout` holds a new rate for the title
-    char readout[kReadoutSize];  // " Ringvoyage 1.03 - <rate> FPS"
+    char readout[kReadoutSize];  // " Ringvoyage <version> - <rate> FPS"
 };
 
 // Scene setup (GL context current) with the journey at its start.
@@ -52,7 +52,7 @@ bool redrawStep(Voyage& voyage, int32_t width, int32_t height);
 // web page's ?travel=N, frame_shot and the frozen-frame tests).
 void freezeFrame(Voyage& voyage, float travel);
 
-// The readout, " Ringvoyage 1.03 - <rate> FPS", as the window title shows it.
+// The readout, " Ringvoyage <version> - <rate> FPS", as the window title shows it.
 void formatReadout(char (&text)[kReadoutSize], double framesPerSecond);
 
 // Whether a client area can show a frame: neither 0 wide nor 0 high

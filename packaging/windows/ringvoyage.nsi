@@ -4,7 +4,7 @@
 ; shortcut and an uninstaller registered in Apps & features, and on request
 ; makes Ringvoyage the current screen saver.
 ;
-; makensis -DVERSION=1.0.3.1 -DARCH=x86_64|i686 -DBINDIR=<dir with the exe, scr
+; makensis -DVERSION=<project version> -DARCH=x86_64|i686 -DBINDIR=<dir with the exe, scr
 ;          and README.txt> -DICON=<main.ico> -DOUTFILE=<setup.exe> ringvoyage.nsi
 ;
 ; Command line of the installer: /S silent, /D=<folder> install folder, /SAVER

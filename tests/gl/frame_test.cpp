@@ -8,32 +8,20 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
-#include "gl_window.h"
+#include "command.h"
+#include "gl_context.h"
 #include "journey.h"
-#include "resource.h"
 #include "scene.h"
 #include "tunnel_state.h"
 #include "version.h"
-#include "window.h"
-#include "window_state.h"
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-
-std::string windowTitle() {
-    char text[256] = {};
-    GetWindowTextA(testWindow(), text, sizeof text);
-    return text;
-}
-
-bool takeClose() {
-    MSG message = {};
-    return PeekMessageA(&message, testWindow(), WM_CLOSE, WM_CLOSE, PM_REMOVE) != 0;
-}
 
 // An image of the back buffer with lookups in screen units.
 struct Frame {
@@ -74,16 +62,13 @@ protected:
     void SetUp() override {
         resetProgramState();
         client = useRealClientSize();
-        ASSERT_TRUE(startWindowScene());
-        drainMessages();
-        SetWindowTextA(testWindow(), kProgramTitle);
+        startVoyage(testVoyage, programTile(), client.width, client.height);
     }
-    void TearDown() override { drainMessages(); }
 
     // Runs frames at travel 0 until the journey has been built, then returns
     // the last ring shaped.
     int32_t shapeSomeRings() {
-        hostFrame();
+        hostFrame(client);
         EXPECT_GT(tunnel.visibleRings, 1);
         return tunnel.lastShapedRing;
     }
@@ -91,64 +76,80 @@ protected:
     ClientSize client = {};
 };
 
-TEST_F(FrameTest, FirstFrameStampsTheClockAndKeepsTheTitle) {
-    hostFrameAt(5.0);
-    EXPECT_EQ(windowTitle(), " Ringvoyage");
+TEST_F(FrameTest, FirstFrameStampsTheClockWithoutAReadout) {
+    EXPECT_EQ(hostFrame(client, 5.0).readoutDue, 0);
     EXPECT_EQ(frameRate.fpsStamp, 5.0f);
     EXPECT_EQ(frameRate.framesSinceStamp, 1);
-    hostFrameAt(5.5);
+    EXPECT_EQ(hostFrame(client, 5.5).readoutDue, 0);
     EXPECT_EQ(frameRate.fpsStamp, 5.0f) << "the stamp is set by the first call only";
     EXPECT_EQ(frameRate.framesSinceStamp, 2);
-    EXPECT_EQ(windowTitle(), " Ringvoyage");
 }
 
 TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
+    const auto readout = [this](double seconds) {
+        const FrameOutcome outcome = hostFrame(client, seconds);
+        return outcome.readoutDue != 0 ? std::string(outcome.readout) : std::string("none");
+    };
     frameRate = {5.0f, 120, 1};
-    hostFrameAt(7.0);
-    EXPECT_EQ(windowTitle(), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 60 FPS");
+    EXPECT_EQ(readout(7.0), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 60 FPS");
     EXPECT_EQ(frameRate.fpsStamp, 7.0f);
     EXPECT_EQ(frameRate.framesSinceStamp, 1) << "this frame counts towards the next";
 
     frameRate.framesSinceStamp = 100;
-    hostFrameAt(8.5);
-    EXPECT_EQ(windowTitle(), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 66.6667 FPS");
+    EXPECT_EQ(readout(8.5), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 66.6667 FPS");
 
-    SetWindowTextA(testWindow(), kProgramTitle);
     frameRate.framesSinceStamp = 50;
-    hostFrameAt(9.4999);
-    EXPECT_EQ(windowTitle(), " Ringvoyage") << "less than a second since the last readout";
+    EXPECT_EQ(readout(9.4999), "none") << "less than a second since the last readout";
     EXPECT_EQ(frameRate.framesSinceStamp, 51);
-    hostFrameAt(9.5);
-    EXPECT_EQ(windowTitle(), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 51 FPS");
+    EXPECT_EQ(readout(9.5), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 51 FPS");
+}
 
-    // The screen saver counts the same way but keeps its title.
-    SetWindowTextA(testWindow(), kProgramTitle);
-    windowState.titleless = 1;
-    hostFrameAt(11.0);
-    EXPECT_EQ(windowTitle(), " Ringvoyage");
-    EXPECT_EQ(frameRate.fpsStamp, 11.0f);
+// Hidden, or a client area 0 wide or high: nothing is drawn.
+TEST_F(FrameTest, RestingRestartsTheReadoutOrEndsAFlyOut) {
+    for (const HostFrame& unseen :
+         {HostFrame{7, 0, 600, 0, 0}, HostFrame{7, 800, 0, 0, 0}, HostFrame{7, 800, 600, 1, 0}}) {
+        frameRate = {3.0f, 40, 1};
+        const FrameOutcome outcome = stepFrame(testVoyage, unseen);
+        EXPECT_EQ(outcome.rest, 1);
+        EXPECT_EQ(outcome.ended, 0);
+        EXPECT_EQ(frameRate.stamped, 0) << "the readout counts afresh after the rest";
+        EXPECT_EQ(frameRate.framesSinceStamp, 0);
+        EXPECT_EQ(frameClock.now, 0) << "no time passes";
+    }
+    applyCommand(testVoyage.journey, Command::EndJourney);
+    EXPECT_EQ(stepFrame(testVoyage, {7, 0, 0, 0, 0}).ended, 1) << "a fly-out no one sees ends";
+}
 
-    // After a rest the count starts afresh with the next frame.
-    SetWindowTextA(testWindow(), kProgramTitle);
-    windowState.titleless = 0;
-    frameRate.framesSinceStamp = 400;
-    EXPECT_EQ(stepFrame(windowVoyage, {0, 800, 600, 1, 0}).rest, 1) << "hidden: a rest";
-    hostFrameAt(30.0);
-    EXPECT_EQ(windowTitle(), " Ringvoyage") << "the first frame after a rest only stamps";
-    hostFrameAt(31.0);
-    EXPECT_EQ(windowTitle(), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 1 FPS")
-        << "no frame from before the rest";
+// A second output shows the frame the step drew: the same rings and, at the
+// same size, the same pixels, with no time passing and no frame counted.
+TEST_F(FrameTest, RedrawShowsTheSameFrameUncounted) {
+    hostFrame(client, 0.25);
+    const Frame drawn = grab(client);
+    const float travel = tunnel.travel;
+    const int32_t rings = tunnel.visibleRings;
+    const ScreenVertex farthest = tunnel.screenVertices[rings - 1][3];
+    ASSERT_GT(travel, 0.0f);
+    ASSERT_GT(rings, 1);
+    EXPECT_FALSE(redrawStep(testVoyage, 640, 0));
+    EXPECT_TRUE(redrawStep(testVoyage, 640, 480));
+    EXPECT_EQ(std::memcmp(&tunnel.screenVertices[rings - 1][3], &farthest, sizeof farthest), 0);
+    EXPECT_TRUE(redrawStep(testVoyage, client.width, client.height));
+    EXPECT_TRUE(grab(client).rgb == drawn.rgb);
+    EXPECT_EQ(tunnel.travel, travel);
+    EXPECT_EQ(tunnel.visibleRings, rings);
+    EXPECT_EQ(frameRate.framesSinceStamp, 1);
+    EXPECT_EQ(frameClock.time, 0.25f);
 }
 
 TEST_F(FrameTest, AdvancePassesTheWholeTravelToTheBuilder) {
     tunnel.speed = 199.0f;
-    hostFrameAt(0.5);
+    hostFrame(client, 0.5);
     EXPECT_EQ(tunnel.travel, 99.5f);
     ASSERT_GE(tunnel.visibleRings, 1);
     EXPECT_EQ(tunnel.ringDepth[0], 1.0f - 99.0f / 256.0f) << "built for travel 99";
 
     tunnel.speed = 8000.0f;
-    hostFrameAt(2.5);
+    hostFrame(client, 2.5);
     EXPECT_EQ(tunnel.travel, 16099.5f) << "a two-second gap moves twice the speed";
     EXPECT_EQ(tunnel.ringDepth[0], 1.0f - 227.0f / 256.0f) << "ring 62, fraction 227/256";
     EXPECT_EQ(tunnel.screenVertices[0][0].t, 62.0f / 64.0f);
@@ -159,16 +160,39 @@ TEST_F(FrameTest, AdvancePassesTheWholeTravelToTheBuilder) {
 TEST_F(FrameTest, AdvanceWrapsTravelLongBeforeTheBuildersRange) {
     tunnel.travel = static_cast<float>(kWrapTravel - 1000.0);
     tunnel.speed = kMaxSpeed;
-    hostFrameAt(1.0);
+    hostFrame(client, 1.0);
     EXPECT_EQ(tunnel.travel, static_cast<float>(static_cast<int32_t>(kMaxSpeed) - 1000));
     EXPECT_GE(tunnel.visibleRings, 1);
 }
 
+// Random sizes to every extreme, commands and pauses, a frame after each.
+TEST_F(FrameTest, RandomSessionsKeepAWorkingFrame) {
+    std::mt19937 random(4242);
+    const int32_t sides[] = {0, 1, 600, 800, 1024, 65535};
+    const Command commands[] = {Command::Faster, Command::Slower, Command::TogglePulse};
+    const double pauses[] = {0.0, 0.0001, 0.016, 2.0, 3600.0, 86400.0 * 30};
+    double seconds = 0.0;
+    hostFrame(client);
+    for (int step = 0; step < 300; ++step) {
+        const ClientSize size = {sides[random() % 6], sides[random() % 6]};
+        const Command command = commands[random() % 3];
+        for (int i = random() % 4 == 0 ? 40 : 1; i > 0; --i) {
+            applyCommand(testVoyage.journey, command);  // once, or a held key's repeats
+        }
+        resizeViewport(size.width, size.height);
+        seconds += pauses[random() % 6];
+        const FrameOutcome outcome = hostFrame(size, seconds);
+        ASSERT_TRUE(frameWorks()) << "step " << step;
+        float aspect = 0.0f;
+        ASSERT_EQ(outcome.rest, clientAspect(size.width, size.height, aspect) ? 0 : 1);
+        ASSERT_TRUE(outcome.rest == 1 || tunnel.lastAspect == aspect) << "step " << step;
+    }
+    resizeViewport(client.width, client.height);
+}
+
 TEST_F(FrameTest, ShadeFadesWithDepth) {
     EXPECT_EQ(shade(0.0f), 1.0f);
-    EXPECT_EQ(shade(2.0f), 1.0f);
-    EXPECT_EQ(shade(3.0f), 1.0f);
-    EXPECT_EQ(shade(3.6f), 1.0f);
+    EXPECT_EQ(shade(3.6f), 1.0f) << "with the loop below: 1 all the way from 0";
     EXPECT_EQ(shade(4.0f), static_cast<float>(1.0 / 1.1));
     EXPECT_EQ(shade(10.0f), static_cast<float>(1.0 / 2.6));
     EXPECT_EQ(shade(128.0f), static_cast<float>(1.0 / 32.1));
@@ -184,11 +208,9 @@ TEST_F(FrameTest, ShadeFadesWithDepth) {
 }
 
 TEST_F(FrameTest, StripsAreShadedAndOnlyTheInnerWallIsDrawn) {
-    int32_t width = 0;
-    int32_t height = 0;
-    const std::vector<uint8_t> stored = bitmapResourcePixels(IDB_TUNNEL, width, height);
-    ASSERT_EQ(stored.size(), 64u * 192u);
-    const uint8_t* texel = stored.data() + 8 * 192 + 8 * 3;  // a tile face, BGR
+    const TileImage tile = programTile();
+    ASSERT_EQ(tile.width, 64);
+    const uint8_t* texel = tile.bgr + 8 * 192 + 8 * 3;  // a tile face, BGR
     const float s = 8.5f / 64.0f;
     const float t = 8.5f / 64.0f;
     tunnel.visibleRings = 2;
@@ -236,7 +258,7 @@ TEST_F(FrameTest, StripsAreShadedAndOnlyTheInnerWallIsDrawn) {
 }
 
 TEST_F(FrameTest, RealFrameShowsAWallThatDarkensWithDistance) {
-    hostFrame();
+    hostFrame(client);
     ASSERT_GT(tunnel.visibleRings, 8);
     Frame image = grab(client);
 
@@ -268,15 +290,14 @@ TEST_F(FrameTest, OneVisibleRingLeavesAClearedWindow) {
     const int32_t counted = frameRate.framesSinceStamp;
     tunnel.quitRequested = 1;
     tunnel.travel = static_cast<float>(last) * 256.0f;
-    hostFrame();
+    EXPECT_EQ(hostFrame(client).ended, 0);
     EXPECT_EQ(tunnel.visibleRings, 1);
     EXPECT_EQ(frameRate.framesSinceStamp, counted + 1);
     Frame image = grab(client);
     EXPECT_TRUE(std::all_of(image.rgb.begin(), image.rgb.end(), [](uint8_t v) { return v == 0; }));
-    EXPECT_FALSE(takeClose());
 }
 
-TEST_F(FrameTest, EndedJourneyAsksToCloseEveryFrameAndDrawsNothing) {
+TEST_F(FrameTest, EndedJourneySaysSoEveryFrameAndDrawsNothing) {
     const int32_t last = shapeSomeRings();
     const int32_t counted = frameRate.framesSinceStamp;
     tunnel.quitRequested = 1;
@@ -285,10 +306,8 @@ TEST_F(FrameTest, EndedJourneyAsksToCloseEveryFrameAndDrawsNothing) {
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     for (int frame = 0; frame < 3; ++frame) {
-        hostFrame();
+        EXPECT_EQ(hostFrame(client).ended, 1) << "frame " << frame;
         EXPECT_EQ(tunnel.visibleRings, 0);
-        EXPECT_TRUE(takeClose()) << "frame " << frame;
-        EXPECT_FALSE(takeClose()) << "one request per frame";
     }
     EXPECT_EQ(tunnel.lastShapedRing, last) << "nothing is shaped after the quit request";
     EXPECT_EQ(frameRate.framesSinceStamp, counted);

@@ -1,24 +1,17 @@
 #include "gl_window.h"
 
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
-#include <cstring>
-#include <iterator>
-
+#include "resource.h"
 #include "window.h"
 #include "window_state.h"
 
-TunnelState& tunnel = windowVoyage.journey.tunnel;
-FrameClock& frameClock = windowVoyage.clock;
-FrameRate& frameRate = windowVoyage.rate;
-Texture& tunnelTexture = windowVoyage.texture;
+Voyage& testVoyage = windowVoyage;
 
 namespace {
 
 HWND sharedWindow = nullptr;
+HBITMAP tileBitmap = nullptr;  // the DIB section holds the pixels GLU reads
 
 class GlWindowEnvironment : public ::testing::Environment {
 public:
@@ -39,6 +32,7 @@ public:
         if (sharedWindow != nullptr) {
             tunnelTexture.release();  // while the context still exists
             DestroyWindow(sharedWindow);
+            DeleteObject(tileBitmap);
             sharedWindow = nullptr;
         }
     }
@@ -61,15 +55,6 @@ void resetProgramState() {
     windowState.mainWindow = sharedWindow;
 }
 
-FrameOutcome hostFrame() {
-    return stepWindowFrame(frameClock.now);
-}
-
-FrameOutcome hostFrameAt(double seconds) {
-    const double ticks = seconds * static_cast<double>(frameClock.frequency);
-    return stepWindowFrame(frameClock.start + std::llround(ticks));
-}
-
 void startRealFrameClock(double secondsAgo) {
     LARGE_INTEGER frequency = {};
     QueryPerformanceFrequency(&frequency);
@@ -85,40 +70,13 @@ ClientSize useRealClientSize() {
     return size;
 }
 
-std::vector<uint8_t> readBackBuffer(int32_t width, int32_t height) {
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
-
-std::vector<uint8_t> bitmapResourcePixels(int32_t id, int32_t& width, int32_t& height) {
-    width = 0;
-    height = 0;
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2));  // RT_BITMAP
-    if (found == nullptr) {
-        return {};
+TileImage programTile() {
+    if (tileBitmap == nullptr) {
+        tileBitmap =
+            static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TUNNEL),
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     }
-    const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(module, found)));
-    BITMAPINFOHEADER header = {};
-    std::memcpy(&header, bytes, sizeof header);
-    if (header.biBitCount != 24 || header.biCompression != BI_RGB || header.biWidth <= 0 ||
-        header.biHeight <= 0) {
-        return {};
-    }
-    width = header.biWidth;
-    height = header.biHeight;
-    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
-    const uint8_t* first = bytes + header.biSize;
-    return std::vector<uint8_t>(first, first + stride * height);
-}
-
-bool projectionIsFinite() {
-    GLfloat m[16] = {};
-    glGetFloatv(GL_PROJECTION_MATRIX, m);
-    return std::all_of(std::begin(m), std::end(m), [](GLfloat v) { return std::isfinite(v); });
+    return tileFromBitmap(tileBitmap);
 }
 
 void drainMessages() {

@@ -6,12 +6,8 @@
 
 #include <cmath>
 
-#include "frame.h"
-#include "gl_window.h"
-#include "texture.h"
+#include "gl_context.h"
 #include "tunnel_state.h"
-#include "window.h"
-#include "window_state.h"
 
 namespace {
 
@@ -114,15 +110,13 @@ TEST_F(SceneTest, ClientAspectNeedsAnArea) {
 }
 
 TEST_F(SceneTest, SetupLeavesTheStartingState) {
-    windowState.clientWidth = 1024;
-    windowState.clientHeight = 600;
     frameRate.fpsStamp = 3.5f;
     frameRate.framesSinceStamp = 17;
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glCullFace(GL_BACK);
 
-    ASSERT_TRUE(startWindowScene());
+    startVoyage(testVoyage, programTile(), 1024, 600);
 
     EXPECT_EQ(tunnel.lastAspect, aspectOf(1024, 600));
     expectProjectionBox({static_cast<double>(aspectOf(1024, 600)), 1.0});
@@ -142,46 +136,23 @@ TEST_F(SceneTest, SetupLeavesTheStartingState) {
     EXPECT_EQ(tunnelTexture.width, 64);
     EXPECT_EQ(tunnelTexture.height, 64);
 
-    EXPECT_EQ(tunnel.speed, 8000.0f);
-    EXPECT_EQ(tunnel.travel, 0.0f);
-    EXPECT_EQ(tunnel.lastShapedRing, -1);
-    EXPECT_EQ(tunnel.vertexStep, 1);
-    EXPECT_EQ(tunnel.visibleRings, 0);
-    EXPECT_EQ(tunnel.pulse, 0);
-    EXPECT_EQ(tunnel.quitRequested, 0);
+    EXPECT_EQ(tunnel.speed, 8000.0f) << "the journey started";
     EXPECT_EQ(tunnel.outlines[0][0].y, 25.0f) << "base circle built";
     EXPECT_EQ(frameRate.fpsStamp, 3.5f) << "setup leaves the renderer alone";
     EXPECT_EQ(frameRate.framesSinceStamp, 17);
-}
-
-TEST_F(SceneTest, SetupWithoutAContextFailsAndChangesNothing) {
-    tunnel.speed = 123.0f;
-    const uint32_t textureBefore = tunnelTexture.handle;
-    HDC dc = wglGetCurrentDC();
-    HGLRC context = wglGetCurrentContext();
-    ASSERT_TRUE(wglMakeCurrent(dc, nullptr));
-    const bool result = startWindowScene();
-    ASSERT_TRUE(wglMakeCurrent(dc, context));
-    EXPECT_FALSE(result);
-    EXPECT_EQ(tunnel.speed, 123.0f) << "the journey did not start";
-    EXPECT_EQ(tunnelTexture.handle, textureBefore) << "the texture was left alone";
 }
 
 TEST_F(SceneTest, SetupWithoutClientAreaDefersTheProjection) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
-    windowState.clientWidth = 800;
-    windowState.clientHeight = 0;
-    ASSERT_TRUE(startWindowScene());
+    startVoyage(testVoyage, programTile(), 800, 0);
     EXPECT_TRUE(projectionIsFinite());
     EXPECT_EQ(tunnel.lastAspect, 0.0f);
     EXPECT_EQ(tunnel.speed, 8000.0f);
 
     // The first frame with a real size puts the rule in force.
-    windowState.clientHeight = 800;
-    windowState.clientWidth = 600;
-    hostFrame();
+    hostFrame({600, 800});
     expectProjectionBox({4.0 / 3.0, 16.0 / 9.0});
     EXPECT_EQ(tunnel.lastAspect, 0.75f);
 }

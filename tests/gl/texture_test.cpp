@@ -8,10 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "gl_window.h"
-#include "resource.h"
-#include "test_bitmaps.h"
-#include "window.h"
+#include "gl_context.h"
 
 namespace {
 
@@ -39,16 +36,10 @@ GLint parameter(GLenum name) {
     return value;
 }
 
-// What the Win32 host does at scene setup: the bitmap resource as a DIB
-// section, its pixels as the tile, kept until the upload is done.
-bool loadResource(Texture& texture, int32_t id) {
-    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(
-        GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    const bool loaded = texture.load(tileFromBitmap(bitmap));
-    if (bitmap != nullptr) {
-        DeleteObject(bitmap);
-    }
-    return loaded;
+// Its stored rows, bottom first.
+std::vector<uint8_t> tilePixels() {
+    const TileImage tile = programTile();
+    return {tile.bgr, tile.bgr + tileRowBytes(tile.width) * tile.height};
 }
 
 int brightness(const uint8_t* bgr) {
@@ -68,7 +59,7 @@ protected:
 TEST_F(TextureTest, TileBitmapLoadsWithFullMipChain) {
     Texture texture;
     EXPECT_EQ(texture.handle, 0u);
-    EXPECT_TRUE(loadResource(texture, IDB_TUNNEL));
+    EXPECT_TRUE(texture.load(programTile()));
     EXPECT_STREQ(texture.name, "mmm");
     EXPECT_EQ(texture.width, 64);
     EXPECT_EQ(texture.height, 64);
@@ -87,15 +78,12 @@ TEST_F(TextureTest, TileBitmapLoadsWithFullMipChain) {
 }
 
 TEST_F(TextureTest, LevelZeroHoldsTheBitmapBottomRowFirst) {
-    int32_t width = 0;
-    int32_t height = 0;
-    const std::vector<uint8_t> stored = bitmapResourcePixels(IDB_TUNNEL, width, height);
-    ASSERT_EQ(width, 64);
-    ASSERT_EQ(height, 64);
-    ASSERT_EQ(stored.size(), 64u * 192u) << "24-bit rows of 192 bytes, no padding";
+    ASSERT_EQ(programTile().width, 64);
+    const std::vector<uint8_t> stored = tilePixels();
+    ASSERT_EQ(stored.size(), 64u * 192u) << "64 rows of 192 bytes, no padding";
 
     Texture texture;
-    ASSERT_TRUE(loadResource(texture, IDB_TUNNEL));
+    ASSERT_TRUE(texture.load(programTile()));
     std::vector<uint8_t> texels(64 * 64 * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_BGR_EXT, GL_UNSIGNED_BYTE, texels.data());
@@ -110,14 +98,12 @@ TEST_F(TextureTest, LevelZeroHoldsTheBitmapBottomRowFirst) {
 }
 
 TEST_F(TextureTest, CoordinateTZeroSamplesTheBottomRow) {
-    int32_t width = 0;
-    int32_t height = 0;
-    const std::vector<uint8_t> stored = bitmapResourcePixels(IDB_TUNNEL, width, height);
+    const std::vector<uint8_t> stored = tilePixels();
     ASSERT_EQ(stored.size(), 64u * 192u);
     const ClientSize client = useRealClientSize();
 
     Texture texture;
-    ASSERT_TRUE(loadResource(texture, IDB_TUNNEL));
+    ASSERT_TRUE(texture.load(programTile()));
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_CULL_FACE);
     glMatrixMode(GL_PROJECTION);
@@ -175,7 +161,7 @@ TEST_F(TextureTest, AbandonForgetsTheTextureWithoutGl) {
 
 TEST_F(TextureTest, CreateReplacesTheHeldTexture) {
     Texture texture;
-    ASSERT_TRUE(loadResource(texture, IDB_TUNNEL));
+    ASSERT_TRUE(texture.load(programTile()));
     const GLuint first = texture.handle - 1;
     ASSERT_TRUE(texture.create("second"));
     ASSERT_NE(texture.handle, 0u);
@@ -206,13 +192,12 @@ TEST_F(TextureTest, LabelsAreCutToSixtyThreeCharacters) {
     EXPECT_NE(texture.handle, 0u);
 }
 
-// Missing, not a bitmap, or a bitmap of 8 or 32 bits per pixel, which an
-// upload as 24-bit BGR would misread.
-TEST_F(TextureTest, MissingOrWrongResourceLeavesAnEmptyBoundTexture) {
-    const int32_t bad[] = {9999, IDI_MAIN, 0, IDB_DEPTH8, IDB_DEPTH32};
-    for (int32_t id : bad) {
+// A host with no usable picture (missing, or one its checks refused).
+TEST_F(TextureTest, MissingTileLeavesAnEmptyBoundTexture) {
+    const TileImage missing[] = {{}, {64, 64, nullptr}};
+    for (const TileImage& tile : missing) {
         Texture texture;
-        EXPECT_FALSE(loadResource(texture, id)) << "resource " << id;
+        EXPECT_FALSE(texture.load(tile));
         ASSERT_NE(texture.handle, 0u) << "bind() must stay usable";
         EXPECT_STREQ(texture.name, "mmm");
         EXPECT_EQ(texture.width, 0);

@@ -12,7 +12,9 @@
 #include "gl_window.h"
 #include "resource.h"
 #include "scene.h"
+#include "test_bitmaps.h"
 #include "tunnel_state.h"
+#include "version.h"
 #include "window_state.h"
 
 namespace {
@@ -175,6 +177,61 @@ TEST_F(WindowTest, PaintWhileRunningIsOneFrame) {
     EXPECT_EQ(frameRate.framesSinceStamp, 2);
 }
 
+// The window's side of the frame step: the readout as title (the screen
+// saver keeps its own), one close request for each frame after the end.
+TEST_F(WindowTest, FramesSetTheTitleAndAskToCloseAtTheEnd) {
+    HWND window = testWindow();
+    const ClientSize client = useRealClientSize();
+    startVoyage(testVoyage, programTile(), client.width, client.height);
+    const auto title = [window] {
+        char text[256] = {};
+        GetWindowTextA(window, text, sizeof text);
+        return std::string(text);
+    };
+    SetWindowTextA(window, kProgramTitle);
+    frameRate = {5.0f, 120, 1};
+    windowState.titleless = 1;
+    stepWindowFrame(frameClock.start + 6 * frameClock.frequency);
+    EXPECT_EQ(title(), " Ringvoyage");
+    windowState.titleless = 0;
+    stepWindowFrame(frameClock.start + 7 * frameClock.frequency);
+    EXPECT_EQ(title(), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 1 FPS");
+
+    MSG message = {};
+    EXPECT_FALSE(PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    tunnel.quitRequested = 1;
+    tunnel.travel = static_cast<float>(tunnel.lastShapedRing + 1) * 256.0f;
+    for (int frame = 0; frame < 2; ++frame) {
+        EXPECT_EQ(stepWindowFrame(frameClock.now).ended, 1);
+        EXPECT_TRUE(PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+        EXPECT_FALSE(PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE))
+            << "one request per frame";
+    }
+}
+
+TEST_F(WindowTest, SceneNeedsAContextAndAUsableTileBitmap) {
+    tunnel.speed = 123.0f;
+    const uint32_t textureBefore = tunnelTexture.handle;
+    HDC dc = wglGetCurrentDC();
+    HGLRC context = wglGetCurrentContext();
+    ASSERT_TRUE(wglMakeCurrent(dc, nullptr));
+    const bool result = startWindowScene();
+    ASSERT_TRUE(wglMakeCurrent(dc, context));
+    EXPECT_FALSE(result);
+    EXPECT_EQ(tunnel.speed, 123.0f) << "the journey did not start";
+    EXPECT_EQ(tunnelTexture.handle, textureBefore) << "the texture was left alone";
+
+    // Missing, not a bitmap, or 8 or 32 bits per pixel, which an upload as
+    // 24-bit BGR would misread: no tile.
+    for (int32_t id : {9999, IDI_MAIN, 0, IDB_DEPTH8, IDB_DEPTH32}) {
+        HBITMAP bitmap =
+            static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        EXPECT_EQ(tileFromBitmap(bitmap).bgr, nullptr) << "resource " << id;
+        DeleteObject(bitmap);
+    }
+}
+
 TEST_F(WindowTest, MenuHasOnePopupWithTheCommandsInOrder) {
     HMENU bar = GetMenu(testWindow());
     ASSERT_NE(bar, nullptr);
@@ -260,19 +317,6 @@ TEST_F(FullscreenTest, TogglesBetweenFramedAndTopmostBorderless) {
     GetClientRect(window, &client);
     EXPECT_EQ(windowState.clientWidth, client.right);
     EXPECT_EQ(windowState.clientHeight, client.bottom);
-}
-
-TEST_F(FullscreenTest, MenuCommandTogglesToo) {
-    HWND window = testWindow();
-    windowState.fullscreen = 0;
-    const RECT framed = windowRect();
-    EXPECT_EQ(SendMessageA(window, WM_COMMAND, MAKEWPARAM(ID_FULLSCREEN, 1), 0), 0);
-    EXPECT_EQ(windowState.fullscreen, 1);
-    EXPECT_EQ(GetMenu(window), nullptr);
-    EXPECT_EQ(SendMessageA(window, WM_COMMAND, MAKEWPARAM(ID_FULLSCREEN, 0), 0), 0);
-    EXPECT_EQ(windowState.fullscreen, 0);
-    EXPECT_NE(GetMenu(window), nullptr);
-    expectSameRect(windowRect(), framed);
 }
 
 TEST_F(FullscreenTest, MovedWindowReturnsToItsOwnRectangle) {

@@ -1,14 +1,10 @@
 // The native host's platform-free parts: its command line, the built-in tile
-// and the rule for resting without a picture.
+// and what ends a saver.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
-#include "command.h"
 #include "embedded_tile.h"
-#include "frame_step.h"
-#include "journey.h"
 #include "options.h"
 #include "saver_input.h"
 
@@ -134,47 +130,6 @@ TEST(TileFromBmp, TakesOnlyWhole24BitBottomUpImages) {
     EXPECT_EQ(out.bgr, nullptr) << "a refused file leaves the result alone";
     EXPECT_EQ(tileRowBytes(1), 4u);
     EXPECT_EQ(tileRowBytes(5), 16u);
-}
-
-// Resting draws nothing, so it needs no GL context.
-TEST(FrameStep, RestingRestartsTheReadoutOrEndsAFlyOut) {
-    static Voyage voyage;
-    for (const HostFrame& unseen :
-         {HostFrame{7, 0, 600, 0, 0}, HostFrame{7, 800, 0, 0, 0}, HostFrame{7, 800, 600, 1, 0}}) {
-        voyage.rate = {3.0f, 40, 1};
-        const FrameOutcome outcome = stepFrame(voyage, unseen);
-        EXPECT_EQ(outcome.rest, 1);
-        EXPECT_EQ(outcome.ended, 0);
-        EXPECT_EQ(voyage.rate.stamped, 0) << "the readout counts afresh after the rest";
-        EXPECT_EQ(voyage.rate.framesSinceStamp, 0);
-        EXPECT_EQ(voyage.clock.now, 0) << "no time passes";
-    }
-    applyCommand(voyage.journey, Command::EndJourney);
-    EXPECT_EQ(stepFrame(voyage, {7, 0, 0, 0, 0}).ended, 1) << "a fly-out no one sees ends at once";
-}
-
-// A second output shows the frame the step drew: the same rings, with no
-// time passing and no frame counted. Without a GL context the GL calls do
-// nothing; the geometry is what this checks.
-TEST(FrameStep, RedrawShowsTheSameFrameUncounted) {
-    static Voyage voyage;
-    startJourney(voyage.journey);
-    startFrameClock(voyage.clock, 0, 1000);
-    stepFrame(voyage, {250, 800, 600, 0, 0});
-    const TunnelState& tunnel = voyage.journey.tunnel;
-    const float travel = tunnel.travel;
-    const int32_t rings = tunnel.visibleRings;
-    const ScreenVertex far = tunnel.screenVertices[rings - 1][3];
-    const FrameRate rate = voyage.rate;
-    ASSERT_GT(travel, 0.0f);
-    ASSERT_GT(rings, 1);
-    EXPECT_TRUE(redrawStep(voyage, 640, 480));
-    EXPECT_FALSE(redrawStep(voyage, 640, 0));
-    EXPECT_EQ(tunnel.travel, travel);
-    EXPECT_EQ(tunnel.visibleRings, rings);
-    EXPECT_EQ(std::memcmp(&tunnel.screenVertices[rings - 1][3], &far, sizeof far), 0);
-    EXPECT_EQ(voyage.rate.framesSinceStamp, rate.framesSinceStamp);
-    EXPECT_EQ(voyage.clock.time, 0.25f);
 }
 
 TEST(SaverInput, AJoltIsForgivenMotionIsNot) {

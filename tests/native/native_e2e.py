@@ -21,8 +21,9 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_driver import READOUT, Failure, check, wait_for  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
+from e2e_support import (READOUT, Failure, check, cpu_seconds, lit, motion, stop,  # noqa: E402
+                         wait_for)
 
 KEYS = ["Escape", "minus", "plus", "F11"]
 
@@ -40,26 +41,10 @@ def shot(window):
     return header[3]
 
 
-def mean(pixels):
-    return sum(pixels[::97]) / len(pixels[::97])
-
-
-def change(a, b):
-    n = min(len(a), len(b))
-    return sum(abs(x - y) for x, y in zip(a[:n:97], b[:n:97])) / len(a[:n:97])
-
-
-def motion(window):
-    """Mean change of the picture over half a second."""
-    first = shot(window)
-    time.sleep(0.5)
-    return change(first, shot(window))
-
-
-def cpu_seconds(pid):
-    with open("/proc/%d/stat" % pid) as stat:
-        fields = stat.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+def find_window(process, what):
+    return wait_for(what, lambda: subprocess.run(
+        ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(process.pid),
+         "--name", "^ Ringvoyage"], stdout=subprocess.PIPE, text=True).stdout.split(), 60)[0]
 
 
 def size(window):
@@ -105,23 +90,17 @@ def window_scenario(program):
     manager = start_window_manager()
     process = subprocess.Popen([program], stdin=subprocess.DEVNULL)
     try:
-        window = wait_for("the window", lambda: subprocess.run(
-            ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(process.pid),
-             "--name", "^ Ringvoyage"], stdout=subprocess.PIPE, text=True).stdout.split(), 60)[0]
+        window = find_window(process, "the window")
         wait_for("an 800 x 600 window", lambda: size(window) == (800, 600), 10)
-        def lit():
-            picture = shot(window)
-            black = picture[::97].count(0) / len(picture[::97])
-            return (mean(picture), black) if mean(picture) > 60 and black < 0.2 else None
-        brightness, black = wait_for("a lit tunnel", lit, 10)
-        check(True, "a lit tunnel (mean %.0f, %.0f%% black)" % (brightness, 100 * black))
+        wait_for("a lit tunnel", lambda: lit(shot(window)), 10)
+        check(True, "a lit tunnel")
         title = wait_for("a readout", lambda: (lambda t: t if READOUT.match(t) else None)(
             xdotool("getwindowname", window)), 10)
         check(True, "readout '%s'" % title)
 
-        fast = motion(window)
+        fast = motion(lambda: shot(window))
         press(window, *(["minus"] * 45))
-        slow = motion(window)
+        slow = motion(lambda: shot(window))
         check(fast > 4 * slow and fast > 2, "'-' slows the picture (change %.1f, then %.1f)"
               % (fast, slow))
 
@@ -152,14 +131,8 @@ def window_scenario(program):
         check(code == 0, "'+' then Esc end it with exit code %d" % code)
     finally:
         subprocess.run(["xdotool", "keyup"] + KEYS, stderr=subprocess.DEVNULL)
-        for started in (process, manager):
-            if started is not None and started.poll() is None:
-                started.terminate()
-                try:
-                    started.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    started.kill()
-                    started.wait()
+        stop(process)
+        stop(manager)
 
 
 def saver_scenario(program):
@@ -177,10 +150,7 @@ def saver_runs(program):
                             ((0, 0), ["key", "space"], "a key")]:
         process = subprocess.Popen([program, "--saver"], stdin=subprocess.DEVNULL)
         try:
-            window = wait_for("the saver's window", lambda: subprocess.run(
-                ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(process.pid),
-                 "--name", "^ Ringvoyage"], stdout=subprocess.PIPE, text=True).stdout.split(),
-                60)[0]
+            window = find_window(process, "the saver's window")
             wait_for("a full-screen saver", lambda: size(window) == screen, 10)
             # Its first frame: the pointer's resting place is taken once it draws.
             wait_for("the saver's first frame", lambda: mean(shot(window)) > 20, 60)
@@ -195,16 +165,6 @@ def saver_runs(program):
         finally:
             subprocess.run(["xdotool", "keyup", "space"], stderr=subprocess.DEVNULL)
             stop(process)
-
-
-def stop(process):
-    if process.poll() is None:
-        process.terminate()
-        try:
-            process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
 
 
 def pages(program):
@@ -251,10 +211,7 @@ def bare_window(program, stdout, what, check_f11=False):
     if stdout == subprocess.PIPE:
         process.stdout.close()  # the reader has gone
     try:
-        window = wait_for("the window", lambda: subprocess.run(
-            ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(process.pid),
-             "--name", "^ Ringvoyage"], stdout=subprocess.PIPE, text=True).stdout.split(),
-            60)[0]
+        window = find_window(process, "the window")
         seen = [""]
         before = readouts(process, window, 3, seen)
         check(True, "%s: the picture goes on (%s FPS)" % (what, before))

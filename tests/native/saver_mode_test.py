@@ -20,11 +20,11 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_driver import (READOUT_VERSION, Failure, Image, check, log, run, wait_for,  # noqa: E402
-                        wait_for_tunnel)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
+from e2e_support import PRINTED_READOUT as READOUT  # noqa: E402
+from e2e_support import (Failure, Image, check, log, run, stop, wait_for,  # noqa: E402
+                         wait_for_tunnel)
 
-READOUT = re.compile(r"^Ringvoyage %s - ([0-9.e+]+) FPS$" % READOUT_VERSION)
 MAX_RATE = 61.5  # 60 Hz, and a little jitter in when a frame is counted
 
 
@@ -136,8 +136,7 @@ def check_speed(program, helper, workdir, slow):
               % (fast_change, slow_change))
         fast.end_with("SIGTERM", fast.process.terminate)
     finally:
-        if fast.process.poll() is None:
-            fast.process.kill()
+        stop(fast.process)
         fast_window.close()
 
 
@@ -159,8 +158,7 @@ def scenario_window_id(program, helper, workdir):
               "the window keeps its name (%s)" % window_name(window))
         mode.end_with("SIGINT", lambda: mode.process.send_signal(signal.SIGINT))
     finally:
-        if mode.process.poll() is None:
-            mode.process.kill()
+        stop(mode.process)
         window.close()
 
 
@@ -182,8 +180,7 @@ def scenario_root(program, helper, workdir):
         wait_for_tunnel(lambda: RootWindow().shot(path), "the root window", timeout=60)
         mode.end_with("SIGTERM", mode.process.terminate)
     finally:
-        if mode.process.poll() is None:
-            mode.process.kill()
+        stop(mode.process)
         window.close()
 
 
@@ -206,8 +203,7 @@ def scenario_unmapped(program, helper, workdir):
         wait_lit(window, os.path.join(workdir, "mapped.png"), "the mapped window", (320, 240))
         mode.end_with("SIGTERM", mode.process.terminate)
     finally:
-        if mode.process.poll() is None:
-            mode.process.kill()
+        stop(mode.process)
         window.close()
 
 

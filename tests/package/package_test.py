@@ -24,8 +24,8 @@ import tempfile
 import time
 import xml.etree.ElementTree as ElementTree
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_driver import Failure, Image, check, log, run, wait_for, wait_for_tunnel  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
+from e2e_support import Failure, Image, check, log, run, wait_for, wait_for_tunnel  # noqa: E402
 
 SKIP = 77
 USER = "rvtest"  # the ordinary user lintian and the daemon run as, when we are root

@@ -44,7 +44,8 @@ def problems(build_dir, exe, scr, arch, version):
             yield from check_exe.problems(packed_path, arch)
         with open(os.path.join(unpacked, top, "README.txt"), encoding="ascii") as f:
             readme = f.read()
-        for text in README_MUST_SAY:
+        major, minor, patch = version.split(".")[:3]  # the readout's form: 1.0.3 is 1.03
+        for text in README_MUST_SAY + ["Ringvoyage %s.%s%s\n" % (major, minor, patch)]:
             if text not in readme:
                 yield "README.txt does not mention %r" % text
 

@@ -1,13 +1,7 @@
-// frame_shot, native: a surfaceless EGL display with a pbuffer of the client
-// size, so no X server is needed; Mesa's llvmpipe draws, as under Wine.
+#include "egl_pbuffer.h"
+
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-
-#include <cstdio>
-
-#include "embedded_tile.h"
-#include "frame_shot.h"
-#include "picture_file.h"
 
 namespace {
 
@@ -44,10 +38,13 @@ bool chooseConfig(EGLDisplay display, const EGLint* attributes, EGLConfig& chose
     return false;
 }
 
-// A legacy GL context current on a width x height pbuffer; false when there
-// is none.
-bool makeContext(int32_t width, int32_t height) {
-    EGLDisplay display = surfacelessDisplay();
+EGLDisplay display = EGL_NO_DISPLAY;
+EGLConfig config = nullptr;
+EGLContext context = EGL_NO_CONTEXT;
+EGLSurface surface = EGL_NO_SURFACE;
+
+bool makeContext() {
+    display = surfacelessDisplay();
     if (display == EGL_NO_DISPLAY || eglInitialize(display, nullptr, nullptr) == EGL_FALSE ||
         eglBindAPI(EGL_OPENGL_API) == EGL_FALSE) {
         return false;
@@ -63,28 +60,27 @@ bool makeContext(int32_t width, int32_t height) {
                                        EGL_BLUE_SIZE,
                                        8,
                                        EGL_NONE};
-    EGLConfig config = nullptr;
     if (!chooseConfig(display, configAttributes, config)) {
         return false;
     }
-    const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
-    EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
-    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
-    return surface != EGL_NO_SURFACE && context != EGL_NO_CONTEXT &&
-           eglMakeCurrent(display, surface, surface, context) == EGL_TRUE;
+    context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+    return context != EGL_NO_CONTEXT;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    ShotRequest request = {};
-    if (!parseShotRequest(argc, argv, request)) {
-        return kShotBadArguments;
+bool makePbufferContext(int32_t width, int32_t height) {
+    if (context == EGL_NO_CONTEXT && !makeContext()) {
+        return false;
     }
-    if (!makeContext(request.width, request.height)) {
-        std::fprintf(stderr, "frame_shot: no OpenGL context (EGL, surfaceless Mesa)\n");
-        return kShotFailed;
+    const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+    EGLSurface fresh = eglCreatePbufferSurface(display, config, surfaceAttributes);
+    if (fresh == EGL_NO_SURFACE || eglMakeCurrent(display, fresh, fresh, context) == EGL_FALSE) {
+        return false;
     }
-    static PictureTile picture;
-    return shootFrame(request, wallTile("frame_shot", request.tile, picture));
+    if (surface != EGL_NO_SURFACE) {
+        eglDestroySurface(display, surface);
+    }
+    surface = fresh;
+    return true;
 }
