@@ -153,7 +153,7 @@ def saver_runs(program):
             window = find_window(process, "the saver's window")
             wait_for("a full-screen saver", lambda: size(window) == screen, 10)
             # Its first frame: the pointer's resting place is taken once it draws.
-            wait_for("the saver's first frame", lambda: mean(shot(window)) > 20, 60)
+            wait_for("the saver's first frame", lambda: lit(shot(window)), 60)
             xdotool("windowfocus", "--sync", window)
             xdotool("mousemove_relative", "--", str(jolt[0]), str(jolt[1]))
             time.sleep(1)
