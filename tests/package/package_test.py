@@ -199,7 +199,7 @@ def scenario_daemon(deb, workdir, shot_path):
             stderr=subprocess.DEVNULL).returncode == 0, timeout=60, interval=0.5)
         run(command + ["xscreensaver-command", "-select", "1"])
         wait_for("the daemon to start the mode", lambda: mode_pids(mode), timeout=60)
-        check(True, "the daemon runs %s (pid %s)" % (mode, " ".join(mode_pids(mode))))
+        log("ok: " + "the daemon runs %s (pid %s)" % (mode, " ".join(mode_pids(mode))))
         shot_file = os.path.join(workdir, "screen.png")
 
         def shot():
@@ -211,7 +211,7 @@ def scenario_daemon(deb, workdir, shot_path):
         log("screenshot kept as %s" % shot_path)
         run(command + ["xscreensaver-command", "-deactivate"])
         wait_for("-deactivate to end the mode", lambda: not mode_pids(mode), timeout=30)
-        check(True, "xscreensaver-command -deactivate ends the mode")
+        log("ok: " + "xscreensaver-command -deactivate ends the mode")
     finally:
         subprocess.run(command + ["xscreensaver-command", "-exit"], stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=30)

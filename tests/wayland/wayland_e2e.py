@@ -23,7 +23,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
-from e2e_support import (PRINTED_READOUT, READOUT, Failure, check, cpu_seconds,  # noqa: E402
+from e2e_support import (PRINTED_READOUT, READOUT, Failure, check, cpu_seconds, log,  # noqa: E402
                          motion, stop, wait_for)
 from e2e_support import lit as lit_picture  # noqa: E402
 
@@ -108,9 +108,9 @@ def window_scenario(program, *_):
     process = None
     try:
         process, title = start_window(program)
-        check(True, "readout in the title: '%s'" % title)
+        log("ok: " + "readout in the title: '%s'" % title)
         wait_for("a lit window", lambda: lit("HEADLESS-1"), 20)
-        check(True, "the window on HEADLESS-1 is lit")
+        log("ok: " + "the window on HEADLESS-1 is lit")
 
         fast = motion(lambda: shot("HEADLESS-1"))
         type_text("-" * 45)
@@ -119,7 +119,7 @@ def window_scenario(program, *_):
               % (fast, slow))
         wtype("-k", "F11")
         wait_for("full screen", lambda: view_of(process.pid)["fullscreen_mode"] == 1, 10)
-        check(True, "F11 makes it full screen")
+        log("ok: " + "F11 makes it full screen")
         # At the slowest speed the fly-out would take minutes: "+" speeds it up.
         type_text("+" * 30)
         wtype("-k", "Escape")
@@ -142,7 +142,7 @@ def saver_scenario(program, work, pointer):
     try:
         started = time.monotonic()
         wait_for("both outputs lit", lambda: all(lit(o) for o in OUTPUTS), 30)
-        check(True, "2 s idle: the saver lights both outputs after %.1f s"
+        log("ok: " + "2 s idle: the saver lights both outputs after %.1f s"
               % (time.monotonic() - started))
         wait_for("two readouts", lambda: len(rates(log)) >= 2, 20)
         # The key goes out KEY_WAIT ms after wtype starts; wtype ends right after it.
@@ -187,7 +187,7 @@ def wallpaper_scenario(program, work, *_):
             process = subprocess.Popen([program, "--wallpaper", "--fps"], stdout=out,
                                        stdin=subprocess.DEVNULL)
         wait_for("both backgrounds lit", lambda: all(lit(o) for o in OUTPUTS), 30)
-        check(True, "both outputs' backgrounds are lit")
+        log("ok: " + "both outputs' backgrounds are lit")
         wait_for("two readouts", lambda: len(rates(log)) >= 2, 20)
         seen = rates(log)
         check(max(seen) <= DISPLAY_RATE * 1.05, "readouts at most the display rate: %s"
@@ -203,7 +203,7 @@ def wallpaper_scenario(program, work, *_):
               % (100 * resting, 100 * drawing))
         stop(covering)
         wait_for("both lit again", lambda: all(lit(o) for o in OUTPUTS), 30)
-        check(True, "uncovered, both are lit again")
+        log("ok: " + "uncovered, both are lit again")
         process.terminate()
         code = process.wait(timeout=10)
         check(code == 0, "SIGTERM ends it with exit code %d" % code)
