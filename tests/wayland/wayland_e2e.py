@@ -85,8 +85,8 @@ def core_share(pid, seconds):
 
 
 def rates(path):
-    with open(path) as log:
-        return [float(m.group(1)) for m in map(PRINTED_READOUT.match, log.read().splitlines()) if m]
+    with open(path) as out:
+        return [float(m.group(1)) for m in map(PRINTED_READOUT.match, out.read().splitlines()) if m]
 
 
 def slow_outputs():
@@ -131,12 +131,12 @@ def window_scenario(program, *_):
 
 def saver_scenario(program, work, pointer):
     code_file = os.path.join(work, "saver.code")
-    log = os.path.join(work, "saver.out")
+    out_path = os.path.join(work, "saver.out")
     slow_outputs()
     before = {output: lit(output) for output in OUTPUTS}
     check(not any(before.values()), "nothing lit before the saver")
     command = "%s --saver --fps > %s; echo $? > %s" % (
-        shlex.quote(program), shlex.quote(log), shlex.quote(code_file))
+        shlex.quote(program), shlex.quote(out_path), shlex.quote(code_file))
     idle = subprocess.Popen(["swayidle", "-w", "timeout", "2", command],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
@@ -144,7 +144,7 @@ def saver_scenario(program, work, pointer):
         wait_for("both outputs lit", lambda: all(lit(o) for o in OUTPUTS), 30)
         log("ok: " + "2 s idle: the saver lights both outputs after %.1f s"
               % (time.monotonic() - started))
-        wait_for("two readouts", lambda: len(rates(log)) >= 2, 20)
+        wait_for("two readouts", lambda: len(rates(out_path)) >= 2, 20)
         # The key goes out KEY_WAIT ms after wtype starts; wtype ends right after it.
         wtype("-k", "space")
         typed = time.monotonic()
@@ -154,7 +154,7 @@ def saver_scenario(program, work, pointer):
         code = open(code_file).read().strip()
         check(code == "0" and took < 1.5, "a typed key ends it %.2f s later with exit code %s"
               % (took, code))
-        seen = rates(log)
+        seen = rates(out_path)
         check(max(seen) <= DISPLAY_RATE * 1.05, "readouts at most the display rate: %s"
               % ", ".join("%.1f" % r for r in seen))
     finally:
@@ -179,17 +179,17 @@ def pointer_ends_saver(program, pointer):
 
 
 def wallpaper_scenario(program, work, *_):
-    log = os.path.join(work, "wallpaper.out")
+    out_path = os.path.join(work, "wallpaper.out")
     process = covering = None
     slow_outputs()
     try:
-        with open(log, "w") as out:
+        with open(out_path, "w") as out:
             process = subprocess.Popen([program, "--wallpaper", "--fps"], stdout=out,
                                        stdin=subprocess.DEVNULL)
         wait_for("both backgrounds lit", lambda: all(lit(o) for o in OUTPUTS), 30)
         log("ok: " + "both outputs' backgrounds are lit")
-        wait_for("two readouts", lambda: len(rates(log)) >= 2, 20)
-        seen = rates(log)
+        wait_for("two readouts", lambda: len(rates(out_path)) >= 2, 20)
+        seen = rates(out_path)
         check(max(seen) <= DISPLAY_RATE * 1.05, "readouts at most the display rate: %s"
               % ", ".join("%.1f" % r for r in seen))
 
