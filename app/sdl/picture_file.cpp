@@ -10,30 +10,9 @@
 #include <vector>
 
 #include "embedded_tile.h"
+#include "picture_bytes.h"
 
 namespace {
-
-// The whole file, or a problem; reading stops past the largest size taken.
-PictureProblem readFile(const char* path, std::vector<uint8_t>& bytes) {
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        return PictureProblem::Unreadable;
-    }
-    constexpr size_t kChunk = size_t{1} << 20;
-    bool failed = false;
-    while (!failed && static_cast<int64_t>(bytes.size()) <= kMaxPictureFileBytes) {
-        const size_t had = bytes.size();
-        bytes.resize(had + kChunk);
-        const size_t got = std::fread(bytes.data() + had, 1, kChunk, file);
-        bytes.resize(had + got);
-        failed = std::ferror(file) != 0;
-        if (got < kChunk) {
-            break;
-        }
-    }
-    std::fclose(file);
-    return failed ? PictureProblem::Unreadable : PictureProblem::None;
-}
 
 struct SurfaceDeleter {
     void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
@@ -69,12 +48,7 @@ SDL_Surface* decodeQuietly(std::vector<uint8_t>& bytes) {
 
 PictureProblem loadPictureFile(const char* path, PictureTile& tile) {
     std::vector<uint8_t> bytes;
-    PictureProblem problem = readFile(path, bytes);
-    PictureHeader header = {};
-    if (problem == PictureProblem::None) {
-        problem = checkPictureHeader(bytes.data(), bytes.size(), static_cast<int64_t>(bytes.size()),
-                                     header);
-    }
+    const PictureProblem problem = readPictureFile(path, bytes);
     if (problem != PictureProblem::None) {
         return problem;
     }

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "picture_bytes.h"
+
 namespace {
 
 // Releases a COM interface when it goes out of scope.
@@ -31,32 +33,6 @@ struct ComUser {
         }
     }
 };
-
-// The whole file, or a problem; nothing past the largest size taken is read.
-PictureProblem readFile(const char* path, std::vector<uint8_t>& bytes) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return PictureProblem::Unreadable;
-    }
-    LARGE_INTEGER size = {};
-    PictureProblem problem = PictureProblem::None;
-    if (GetFileSizeEx(file, &size) == FALSE) {
-        problem = PictureProblem::Unreadable;
-    } else if (size.QuadPart > kMaxPictureFileBytes) {
-        problem = PictureProblem::TooLarge;
-    } else {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD read = 0;
-        if (!bytes.empty() && (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read,
-                                        nullptr) == FALSE ||
-                               read != bytes.size())) {
-            problem = PictureProblem::Unreadable;
-        }
-    }
-    CloseHandle(file);
-    return problem;
-}
 
 // The decoded picture as straight 32-bit BGRA rows, fed to the scaler a
 // strip at a time.
@@ -111,12 +87,7 @@ PictureProblem scaleDecoded(std::vector<uint8_t>& bytes, PictureTile& tile) {
 
 PictureProblem loadPictureFile(const char* path, PictureTile& tile) {
     std::vector<uint8_t> bytes;
-    PictureProblem problem = readFile(path, bytes);
-    PictureHeader header = {};
-    if (problem == PictureProblem::None) {
-        problem = checkPictureHeader(bytes.data(), bytes.size(), static_cast<int64_t>(bytes.size()),
-                                     header);
-    }
+    const PictureProblem problem = readPictureFile(path, bytes);
     if (problem != PictureProblem::None) {
         return problem;
     }
