@@ -22,8 +22,8 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
 from e2e_support import PRINTED_READOUT as READOUT  # noqa: E402
-from e2e_support import (Failure, Image, check, log, run, stop, wait_for,  # noqa: E402
-                         wait_for_tunnel)
+from e2e_support import (Failure, check, cpu_seconds, driver_status, run,  # noqa: E402
+                         screenshot, stop, wait_for, wait_for_tunnel)
 
 MAX_RATE = 61.5  # 60 Hz, and a little jitter in when a frame is counted
 
@@ -36,18 +36,12 @@ class ForeignWindow:
         check(self.id.startswith("0x"), "the stand-in window is up (%s)" % self.id)
 
     def shot(self, path):
-        run(["import", "-window", self.id, path])
-        return Image(path)
+        return screenshot(self.id, path)
 
     def close(self):
         if self.process.poll() is None:
             self.process.stdin.close()
             self.process.wait(timeout=30)
-
-
-class RootWindow:
-    id = "root"
-    shot = ForeignWindow.shot
 
 
 class Mode:
@@ -63,11 +57,6 @@ class Mode:
     def errors(self):
         with open(self.err_path) as f:
             return f.read().splitlines()
-
-    def cpu_ticks(self):
-        with open("/proc/%d/stat" % self.process.pid) as stat:
-            fields = stat.read().rsplit(")", 1)[1].split()
-        return int(fields[11]) + int(fields[12])
 
     def rates(self):
         """The readouts' rates; any other line counts as -1 and is kept for the
@@ -177,7 +166,7 @@ def scenario_root(program, helper, workdir):
         mode = Mode(program, workdir, "root-window", ["--root", "--fps"], env)
         wait_readout(mode, "--root with no XSCREENSAVER_WINDOW")
         path = os.path.join(workdir, "root-window.png")
-        wait_for_tunnel(lambda: RootWindow().shot(path), "the root window", timeout=60)
+        wait_for_tunnel(lambda: screenshot("root", path), "the root window", timeout=60)
         mode.end_with("SIGTERM", mode.process.terminate)
     finally:
         stop(mode.process)
@@ -190,11 +179,11 @@ def scenario_unmapped(program, helper, workdir):
     window = ForeignWindow(helper, 320, 240, "unmapped")
     mode = Mode(program, workdir, "unmapped", ["--window-id", window.id, "--fps"])
     try:
-        ticks = [mode.cpu_ticks()]
+        ticks = [cpu_seconds(mode.process.pid)]
 
         def resting():
             time.sleep(1)
-            ticks.append(mode.cpu_ticks())
+            ticks.append(cpu_seconds(mode.process.pid))
             return ticks[-1] == ticks[-2]
         wait_for("the mode to rest on the unmapped window", resting, timeout=60, interval=0)
         check(mode.rates() == [], "it rests on a window not yet shown, with no readout")
@@ -230,7 +219,7 @@ def scenario_gone_at_start(program, helper, workdir):
           " exit 0 and nothing said" % late)
 
 
-def scenario_bad_input(program, helper):
+def scenario_bad_input(program, helper, _):
     gone = "0x1fe0ffff"  # in the X server's last client slot, which nothing here fills
     window = ForeignWindow(helper, 160, 120)
     input_only = ForeignWindow(helper, 160, 120, "input-only")
@@ -267,17 +256,10 @@ def main():
         return 2
     program, helper, workdir = sys.argv[1:]
     os.makedirs(workdir, exist_ok=True)
-    try:
-        scenario_window_id(program, helper, workdir)
-        scenario_root(program, helper, workdir)
-        scenario_unmapped(program, helper, workdir)
-        scenario_gone_at_start(program, helper, workdir)
-        scenario_bad_input(program, helper)
-    except (Failure, subprocess.TimeoutExpired) as error:
-        log("FAIL: %s (output in %s)" % (error, workdir))
-        return 1
-    log("PASS")
-    return 0
+    print("output in %s" % workdir, flush=True)
+    return driver_status(lambda: [scenario(program, helper, workdir) for scenario in (
+        scenario_window_id, scenario_root, scenario_unmapped, scenario_gone_at_start,
+        scenario_bad_input)])
 
 
 if __name__ == "__main__":
