@@ -19,6 +19,12 @@ else()
   set(RINGVOYAGE_TOOL_FOLDERS linux)
   set(RINGVOYAGE_TEST_FOLDERS native scripts)
 endif()
+# The other builds' tests compare their frames and journey with the native
+# build's tools (scripts/test.sh builds it first); where there are none, those
+# comparisons are skipped when they run, so no build's tests depend on the
+# order the builds were configured in.
+set(RINGVOYAGE_NATIVE_TOOLS ${PROJECT_SOURCE_DIR}/build/native/tools CACHE PATH
+  "The native build's tools, for the other builds' tests to compare with")
 
 add_library(gl_libraries INTERFACE)
 if(RINGVOYAGE_HOST STREQUAL win32)
