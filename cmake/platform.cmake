@@ -12,6 +12,8 @@ elseif(WIN32)
   set(RINGVOYAGE_HOST_FOLDERS win32)
   set(RINGVOYAGE_TOOL_FOLDERS win)  # under tools/
   set(RINGVOYAGE_TEST_FOLDERS e2e release)  # under tests/, beside the shared ones
+  # Resource scripts, compiled by windres for the program and its tests.
+  enable_language(RC)
 else()
   set(RINGVOYAGE_HOST sdl)
   # wayland first: the sdl program links its host.
