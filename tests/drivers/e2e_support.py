@@ -246,6 +246,15 @@ def recording_script(path, log_path):
     os.chmod(path, 0o755)
 
 
+def check_exit(process, what, code=0, timeout=60):
+    """Waits for a process to end, and checks its exit code."""
+    try:
+        got = process.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise Failure("%s: the program still runs %g s later" % (what, timeout))
+    check(got == code, "%s ends it with exit code %d (%d)" % (what, code, got))
+
+
 def stop(process):
     if process is not None and process.poll() is None:
         process.terminate()

@@ -18,7 +18,7 @@ import time
 
 TITLE = " Ringvoyage"
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
-from e2e_support import (READOUT, Failure, check, cpu_share, driver_status,  # noqa: E402
+from e2e_support import (READOUT, Failure, check, check_exit, cpu_share, driver_status,  # noqa: E402
                          find_window, focus, geometry, log, luminance, recording_script, run,
                          screenshot, title, visible_windows, wait_for, wait_for_tunnel,
                          wall_share)
@@ -141,8 +141,7 @@ class Program:
             raise Failure("program still running %g s later" % timeout)
 
     def check_exit(self, what, code=0, timeout=60):
-        got = self.wait_exit(timeout)
-        check(got == code, "%s ends it with exit code %d (%d)" % (what, code, got))
+        check_exit(self.process, what, code, timeout)
 
     def cleanup(self):
         if self.alive():

@@ -25,7 +25,7 @@ import xml.etree.ElementTree as ElementTree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
 from e2e_support import (Skip, check, driver_status, log, run, screenshot,  # noqa: E402
                          wait_for, wait_for_tunnel)
-from formats import png_size  # noqa: E402
+from formats import png_size, read  # noqa: E402
 
 USER = "rvtest"  # the ordinary user lintian and the daemon run as, when we are root
 MODE = "/usr/libexec/xscreensaver/ringvoyage"
@@ -102,8 +102,8 @@ def scenario_contents(deb, source):
               "the man page is in section 6 and documents --window-id")
         for size in (16, 32):
             path = folder + "/usr/share/icons/hicolor/%dx%d/apps/ringvoyage.png" % (size, size)
-            with open(path, "rb") as f:
-                check(png_size(f.read()) == (size, size), "the %dx%d icon is a PNG of that size" % (size, size))
+            check(png_size(read(path)) == (size, size),
+                  "the %dx%d icon is a PNG of that size" % (size, size))
         with open(folder + "/usr/share/applications/ringvoyage.desktop") as f:
             entry = f.read().splitlines()
         check("Exec=ringvoyage" in entry and "Icon=ringvoyage" in entry,

@@ -124,12 +124,17 @@ def main():
         found = list(check(sys.argv[1], sys.argv[2]))
     except (OSError, ValueError, struct.error, StopIteration) as error:
         found = ["not a readable PE image: %s" % error]
+    what = "installer" if check is installer_problems else "stripped GUI program"
+    return report(sys.argv[1], found, "%s is a %s %s %s with its resources" %
+                  (sys.argv[1], sys.argv[2], MACHINES[sys.argv[2]][2], what))
+
+
+def report(name, found, passed):
+    """Prints each problem found, or that all passed; the exit status."""
     for problem in found:
-        print("FAIL: %s: %s" % (sys.argv[1], problem))
+        print("FAIL: %s: %s" % (name, problem))
     if not found:
-        what = "installer" if check is installer_problems else "stripped GUI program"
-        print("ok: %s is a %s %s %s with its resources" %
-              (sys.argv[1], sys.argv[2], MACHINES[sys.argv[2]][2], what))
+        print("ok: " + passed)
     return 1 if found else 0
 
 

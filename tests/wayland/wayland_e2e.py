@@ -24,7 +24,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
 from e2e_support import (PRINTED_READOUT, READOUT, Failure, Image, check,  # noqa: E402
-                         check_slowed, cpu_share, driver_status, log, stop, wait_for)
+                         check_exit, check_slowed, cpu_share, driver_status, log, stop, wait_for)
 from e2e_support import lit as lit_picture  # noqa: E402
 
 OUTPUTS = {"HEADLESS-1": (800, 600), "HEADLESS-2": (640, 480)}
@@ -110,8 +110,7 @@ def window_scenario(program, *_):
         # At the slowest speed the fly-out would take minutes: "+" speeds it up.
         type_text("+" * 30)
         wtype("-k", "Escape")
-        code = process.wait(timeout=60)
-        check(code == 0, "'+' then Esc end it with exit code %d" % code)
+        check_exit(process, "'+' then Esc")
     finally:
         stop(process)
 
@@ -159,8 +158,7 @@ def pointer_ends_saver(program, pointer):
                 run(pointer, "move", "1", "0", "move", "3", "-3")  # it enters, then a jolt
                 check(process.poll() is None, "a jolt of the pointer leaves the saver")
             run(pointer, "move", "1", "0", *steps)
-            code = process.wait(timeout=10)
-            check(code == 0, "%s ends it with exit code %d" % (what, code))
+            check_exit(process, what, timeout=10)
         finally:
             stop(process)
 
@@ -192,8 +190,7 @@ def wallpaper_scenario(program, work, *_):
         wait_for("both lit again", lambda: all(lit(o) for o in OUTPUTS), 30)
         log("ok: uncovered, both are lit again")
         process.terminate()
-        code = process.wait(timeout=10)
-        check(code == 0, "SIGTERM ends it with exit code %d" % code)
+        check_exit(process, "SIGTERM", timeout=10)
     finally:
         stop(covering)
         stop(process)
