@@ -105,6 +105,11 @@ def geometry(window):
     return tuple(int(match.group(1)) for match in found)
 
 
+def display_size():
+    width, height = run(["xdotool", "getdisplaygeometry"]).split()
+    return int(width), int(height)
+
+
 def title(window):
     return run(["xdotool", "getwindowname", window]).rstrip("\n")
 
@@ -149,16 +154,10 @@ class Image:
         return border, centre
 
     def mean_difference(self, other):
-        """Mean absolute difference per channel, sampled over the whole picture."""
+        """Mean change per channel; pictures of two sizes differ wholly."""
         if (self.width, self.height) != (other.width, other.height):
             return 255.0
-        a, b = self.pixels, other.pixels
-        total = 0
-        count = 0
-        for i in range(0, len(a), 3 * 7):
-            total += abs(a[i] - b[i]) + abs(a[i + 1] - b[i + 1]) + abs(a[i + 2] - b[i + 2])
-            count += 3
-        return total / count
+        return change(self.pixels, other.pixels)
 
 
 def luminance(pixels):

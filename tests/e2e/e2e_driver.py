@@ -9,6 +9,7 @@ leave a stuck key or a stray window for the next test.
 """
 
 import argparse
+import contextlib
 import os
 import re
 import signal
@@ -18,18 +19,13 @@ import time
 
 TITLE = " Ringvoyage"
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
-from e2e_support import (READOUT, Failure, check, check_exit, cpu_share, driver_status,  # noqa: E402
-                         find_window, focus, geometry, log, luminance, recording_script, run,
-                         screenshot, title, visible_windows, wait_for, wait_for_tunnel,
-                         wall_share)
+from e2e_support import (READOUT, Failure, check, check_exit, cpu_share,  # noqa: E402
+                         display_size, driver_status, find_window, focus, geometry, log,
+                         luminance, recording_script, run, screenshot, title, visible_windows,
+                         wait_for, wait_for_tunnel, wall_share)
 
 # Keys any scenario may press; all are released at the end.
 KEYS = ["Escape", "plus", "minus", "space", "F11", "KP_Add", "KP_Subtract"]
-
-
-def display_size():
-    width, height = run(["xdotool", "getdisplaygeometry"]).split()
-    return int(width), int(height)
 
 
 def client_window_of(window):
@@ -829,7 +825,8 @@ def release_input():
     run(["xdotool", "mousemove", str(width // 2), str(height // 2)], check_rc=False)
 
 
-def run_scenario(options, state):
+def run_scenario(options, stack):
+    """Starts the scenario's program, and leaves its clean-up to the stack."""
     ensure_display(options.wine_run)
     release_input()
     env = dict(os.environ)
@@ -840,7 +837,8 @@ def run_scenario(options, state):
     if options.scenario == "no_display":
         command = other_display_command(options, free_display())
     elif options.scenario == "error_box":
-        options.display, state["server"] = start_display_without_gl()
+        options.display, server = start_display_without_gl()
+        stack.callback(lambda: server.kill() or server.wait())
         command = other_display_command(options, options.display)
     elif options.scenario in ("saver_picture", "saver_settings"):
         reg(options, "delete", SAVER_KEY, "/f", check_rc=False)
@@ -848,7 +846,8 @@ def run_scenario(options, state):
         reg(options, "add", SAVER_KEY, "/v", "Speed steps", "/t", "REG_DWORD", "/d", "3", "/f")
     if options.scenario in SAVER_ARGUMENTS:
         command = [options.wine_run, options.scr] + SAVER_ARGUMENTS[options.scenario]
-    program = state["program"] = Program(options, env, command)
+    program = stack.enter_context(Program(options, env, command))
+    stack.callback(release_input)
     log("program output in %s" % program.stderr_path)
     if options.scenario in DRAWING:
         program.find_window()
@@ -869,18 +868,8 @@ def main():
     parser.add_argument("scenario", choices=sorted(SCENARIOS))
     options = parser.parse_args()
     os.makedirs(options.workdir, exist_ok=True)
-    state = {"program": None, "server": None}
-    try:
-        return driver_status(run_scenario, options, state)
-    finally:
-        try:
-            release_input()
-        finally:
-            if state["program"] is not None:
-                state["program"].cleanup()
-            if state["server"] is not None:
-                state["server"].kill()
-                state["server"].wait()
+    with contextlib.ExitStack() as stack:
+        return driver_status(run_scenario, options, stack)
 
 
 if __name__ == "__main__":

@@ -22,8 +22,8 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
 from e2e_support import (READOUT, Failure, check, check_exit, check_slowed,  # noqa: E402
-                         cpu_share, driver_status, find_window, focus, geometry, lit, log,
-                         recording_script, run, screenshot, stop, title, wait_for)
+                         cpu_share, display_size, driver_status, find_window, focus, geometry,
+                         lit, log, recording_script, run, screenshot, stop, title, wait_for)
 
 KEYS = ["Escape", "minus", "plus", "F11"]
 
@@ -39,10 +39,6 @@ def size(window):
 def press(window, *keys):
     focus(window)
     run(["xdotool", "key", "--delay", "20"] + list(keys))
-
-
-def screen_size():
-    return tuple(int(v) for v in run(["xdotool", "getdisplaygeometry"]).split())
 
 
 def has_window_manager():
@@ -84,7 +80,7 @@ def window_scenario(program):
         log("ok: readout '%s'" % wait_for("a readout", lambda: READOUT.match(title(window)), 10)[0])
         check_slowed(lambda: shot(window), lambda: press(window, *(["minus"] * 45)))
 
-        screen = screen_size()
+        screen = display_size()
         press(window, "F11")
         wait_for("fullscreen", lambda: size(window) == screen, 10)
         log("ok: F11 covers the %d x %d screen" % screen)
@@ -113,7 +109,7 @@ def window_scenario(program):
 
 
 def saver_scenario(program):
-    manager, screen = start_window_manager(), screen_size()
+    manager, screen = start_window_manager(), display_size()
     try:
         for jolt, end, what in [((3, -3), ["mousemove_relative", "--", "40", "0"],
                                  "pointer motion"), ((0, 0), ["key", "space"], "a key")]:
