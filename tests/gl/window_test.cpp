@@ -1,12 +1,15 @@
-// The window procedure: context, sizes, paints, menu, web addresses and the
-// fullscreen toggle, all on the real window.
+// The window procedure: context, sizes, paints, menu, commands, web addresses
+// and the fullscreen toggle, all on the real window.
 #include "window.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <optional>
 #include <string>
 
+#include "command.h"
 #include "frame.h"
 #include "fullscreen.h"
 #include "gl_window.h"
@@ -252,6 +255,38 @@ TEST_F(WindowTest, MenuHasOnePopupWithTheCommandsInOrder) {
         EXPECT_EQ(GetMenuItemID(popup, static_cast<int>(i)), expected[i].id) << "item " << i;
         EXPECT_EQ(menuText(popup, i), expected[i].text) << "item " << i;
     }
+}
+
+// Characters, Esc, menu items and the accelerator (1 in the high word) act as
+// the commands they stand for; anything else leaves the journey alone.
+TEST_F(WindowTest, MessagesActAsTheirCommands) {
+    startJourney(windowVoyage.journey);
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        std::optional<Command> meant;
+    } cases[] = {{WM_CHAR, '+', Command::Faster},
+                 {WM_COMMAND, MAKEWPARAM(ID_SLOWER, 0), Command::Slower},
+                 {WM_CHAR, ' ', Command::TogglePulse},
+                 {WM_COMMAND, MAKEWPARAM(ID_FASTER, 1), Command::Faster},
+                 {WM_COMMAND, MAKEWPARAM(12345, 0), {}},
+                 {WM_COMMAND, 0, {}},
+                 {WM_CHAR, 'a', {}},
+                 {WM_CHAR, 27 + 256, {}},
+                 {WM_CHAR, '+' + 256, {}},
+                 {WM_CHAR, 0, {}},
+                 {WM_CHAR, 27, Command::EndJourney}};
+    static Journey expected;
+    for (const auto& c : cases) {
+        expected = windowVoyage.journey;
+        if (c.meant) {
+            applyCommand(expected, *c.meant);
+        }
+        EXPECT_EQ(SendMessageA(testWindow(), c.message, c.wParam, 0), 0);
+        EXPECT_EQ(std::memcmp(&expected.tunnel, &tunnel, sizeof tunnel), 0)
+            << "message " << c.message << ", wParam " << c.wParam;
+    }
+    EXPECT_EQ(tunnel.quitRequested, 1);
 }
 
 TEST_F(WindowTest, ExitCommandPostsDestroyNotClose) {
