@@ -54,9 +54,7 @@ std::pair<float, float> projected(const RingRecord& ring, const OutlinePoint& o,
     double X = (double(U.x) * o.y + double(S.x) * o.x) + C.x;
     double Y = (double(U.y) * o.y + double(S.y) * o.x) + C.y;
     double Z = (double(U.z) * o.y + double(S.z) * o.x) + C.z;
-    X = r.x ? static_cast<float>(X) : X;
-    Y = r.y ? static_cast<float>(Y) : Y;
-    Z = r.z ? static_cast<float>(Z) : Z;
+    X = storedAs(X, r.x), Y = storedAs(Y, r.y), Z = storedAs(Z, r.z);
     const double depth = Y > 0.0 ? Y : double(0.1f);
     return {static_cast<float>(2.0 * X / depth), static_cast<float>(-(Z * 2.0 / depth))};
 }
@@ -238,17 +236,12 @@ TEST_F(Build, RingsBehindTheEyeProjectWithDepthOneTenth) {
     int clamped = 0;
     for (int k = 0; k < 64; ++k) {
         const OutlinePoint& o = tunnel.outlines[2][k];
-        const double Y = (double(ring.up.y) * o.y + double(ring.side.y) * o.x) + ring.center.y;
-        if (Y > 0)
+        if ((double(ring.up.y) * o.y + double(ring.side.y) * o.x) + ring.center.y > 0)
             continue;
         ++clamped;
-        const float X = static_cast<float>((double(ring.up.x) * o.y + double(ring.side.x) * o.x) +
-                                           ring.center.x);
-        const float Z = static_cast<float>((double(ring.up.z) * o.y + double(ring.side.z) * o.x) +
-                                           ring.center.z);
-        const ScreenVertex& v = tunnel.screenVertices[1][k];
-        EXPECT_EQ(bitsOf(v.x), bitsOf(static_cast<float>(2.0 * X / double(0.1f))));
-        EXPECT_EQ(bitsOf(v.y), bitsOf(static_cast<float>(-(Z * 2.0 / double(0.1f)))));
+        const auto [x, y] = projected(ring, o, kRoundXAndZ);
+        EXPECT_EQ(bitsOf(tunnel.screenVertices[1][k].x), bitsOf(x)) << "vertex " << k;
+        EXPECT_EQ(bitsOf(tunnel.screenVertices[1][k].y), bitsOf(y)) << "vertex " << k;
     }
     EXPECT_GT(clamped, 10);
 }

@@ -24,6 +24,14 @@ float floatFromBits(uint32_t bits) {
     return value;
 }
 
+double storedAs(double value, bool toFloat) {
+    if (!toFloat) {
+        return value;
+    }
+    const volatile float rounded = static_cast<float>(value);
+    return rounded;
+}
+
 void shapeStraightTunnel(int32_t last) {
     for (int32_t n = 0; n <= last; ++n) {
         const int32_t slot = n & (kMaxRings - 1);
