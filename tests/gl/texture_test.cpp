@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gl_context.h"
@@ -18,16 +19,10 @@ GLint boundTexture() {
     return name;
 }
 
-GLint levelWidth(GLint level) {
-    GLint width = -1;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
-    return width;
-}
-
-GLint levelHeight(GLint level) {
-    GLint height = -1;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
-    return height;
+GLint levelWidth(GLint level, GLenum name = GL_TEXTURE_WIDTH) {
+    GLint value = -1;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, name, &value);
+    return value;
 }
 
 GLint parameter(GLenum name) {
@@ -68,7 +63,7 @@ TEST_F(TextureTest, TileBitmapLoadsWithFullMipChain) {
     EXPECT_EQ(glIsTexture(texture.handle - 1), GL_TRUE);
     for (GLint level = 0; level <= 6; ++level) {
         EXPECT_EQ(levelWidth(level), 64 >> level) << "level " << level;
-        EXPECT_EQ(levelHeight(level), 64 >> level) << "level " << level;
+        EXPECT_EQ(levelWidth(level, GL_TEXTURE_HEIGHT), 64 >> level) << "level " << level;
     }
     EXPECT_EQ(levelWidth(7), 0) << "the chain ends at 1 x 1";
     EXPECT_EQ(parameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
@@ -175,21 +170,17 @@ TEST_F(TextureTest, CreateReplacesTheHeldTexture) {
 
 TEST_F(TextureTest, LabelsAreCutToSixtyThreeCharacters) {
     Texture texture;
-    const std::string exact(63, 'a');
-    ASSERT_TRUE(texture.create(exact.c_str()));
-    EXPECT_EQ(std::string(texture.name), exact);
-    const std::string longer = std::string(63, 'b') + "overflow";
-    ASSERT_TRUE(texture.create(longer.c_str()));
-    EXPECT_EQ(std::string(texture.name), std::string(63, 'b'));
-    EXPECT_EQ(texture.name[63], '\0');
-    const std::string huge(5000, 'c');
-    ASSERT_TRUE(texture.create(huge.c_str()));
-    EXPECT_EQ(std::string(texture.name), std::string(63, 'c'));
-    ASSERT_TRUE(texture.create(""));
-    EXPECT_STREQ(texture.name, "");
-    ASSERT_TRUE(texture.create(nullptr));
-    EXPECT_STREQ(texture.name, "");
-    EXPECT_NE(texture.handle, 0u);
+    const std::string exact(63, 'a'), longer = std::string(63, 'b') + "overflow", huge(5000, 'c');
+    const std::pair<const char*, std::string> labels[] = {{exact.c_str(), exact},
+                                                          {longer.c_str(), std::string(63, 'b')},
+                                                          {huge.c_str(), std::string(63, 'c')},
+                                                          {"", ""},
+                                                          {nullptr, ""}};
+    for (const auto& [label, kept] : labels) {
+        ASSERT_TRUE(texture.create(label));
+        EXPECT_EQ(std::string(texture.name), kept);
+        EXPECT_NE(texture.handle, 0u);
+    }
 }
 
 // A host with no usable picture (missing, or one its checks refused).
