@@ -30,6 +30,10 @@ Points intersect(double a, double b, double c) {
     return p;
 }
 
+void expectPoints(const Points& p, float x1, float y1, float x2, float y2) {
+    expectRect({p.x1, p.y1, p.x2, p.y2}, x1, y1, x2, y2);
+}
+
 void placeRing(int slot, Vec4 center, Vec4 side, Vec4 up, float radius) {
     RingRecord& ring = tunnel.rings[slot];
     ring.center = center;
@@ -119,31 +123,18 @@ TEST(Rect, NaNFollowsTheComparisonForms) {
 }
 
 TEST(CircleLine, AxisAlignedLinesGiveExactPoints) {
-    Points p = intersect(1, 0, 0);
-    EXPECT_EQ(p.x1, 0.0f);
-    EXPECT_EQ(p.y1, 1.0f);
-    EXPECT_EQ(p.x2, 0.0f);
-    EXPECT_EQ(p.y2, -1.0f);
-
-    p = intersect(0, 2, 1);
+    expectPoints(intersect(1, 0, 0), 0.0f, 1.0f, 0.0f, -1.0f);
+    expectPoints(intersect(1, 0, 1), 1.0f, 0.0f, 1.0f, 0.0f);  // tangent: both points the same
+    const Points p = intersect(0, 2, 1);
     EXPECT_FLOAT_EQ(p.x1, -0.8660254f);
     EXPECT_EQ(p.y1, 0.5f);
     EXPECT_FLOAT_EQ(p.x2, 0.8660254f);
     EXPECT_EQ(p.y2, 0.5f);
-
-    p = intersect(1, 0, 1);  // tangent: both points the same
-    EXPECT_EQ(p.x1, 1.0f);
-    EXPECT_EQ(p.y1, 0.0f);
-    EXPECT_EQ(p.x2, 1.0f);
-    EXPECT_EQ(p.y2, 0.0f);
 }
 
 TEST(CircleLine, MissedOrDegenerateLinesGiveNaN) {
     for (const Points& p : {intersect(1, 0, 2), intersect(0, 0, 1)}) {
-        EXPECT_TRUE(std::isnan(p.x1));
-        EXPECT_TRUE(std::isnan(p.y1));
-        EXPECT_TRUE(std::isnan(p.x2));
-        EXPECT_TRUE(std::isnan(p.y2));
+        EXPECT_TRUE(std::isnan(p.x1) && std::isnan(p.y1) && std::isnan(p.x2) && std::isnan(p.y2));
     }
 }
 
@@ -177,10 +168,8 @@ TEST_F(RingBounds, RingInTheEyePlaneIsAllNaN) {
     placeRing(3, {0, 0, 0, 1}, {1, 0, 0, 1}, {0, 0, 1, 1}, 25);
     ScreenRect r;
     ringScreenBounds(tunnel, 3, r);
-    EXPECT_TRUE(std::isnan(r.minX));
-    EXPECT_TRUE(std::isnan(r.minY));
-    EXPECT_TRUE(std::isnan(r.maxX));
-    EXPECT_TRUE(std::isnan(r.maxY));
+    EXPECT_TRUE(std::isnan(r.minX) && std::isnan(r.minY) && std::isnan(r.maxX) &&
+                std::isnan(r.maxY));
 }
 
 // S = R side and U = R up are each rounded to float before the line

@@ -73,10 +73,6 @@ int projectionMismatches(int32_t travel, Rounding r) {
     return mismatches;
 }
 
-bool finite(const ScreenVertex& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.s) && std::isfinite(v.t);
-}
-
 }  // namespace
 
 TEST_F(Build, TravelZeroStartsOneSpacingAhead) {
@@ -358,9 +354,6 @@ TEST_F(Build, RandomJourneysKeepTheirInvariants) {
                 if (radiusOfRing[n] < 0)
                     radiusOfRing[n] = ring.radius;
                 EXPECT_EQ(ring.radius, radiusOfRing[n]) << "ring " << n << " reshaped";
-                for (int k = 0; k <= 64; ++k) {
-                    ASSERT_TRUE(finite(tunnel.screenVertices[j][k]));
-                }
                 ScreenRect bounds;
                 ringScreenBounds(tunnel, n & 127, bounds);
                 rectIntersect(clip, bounds);
@@ -368,6 +361,7 @@ TEST_F(Build, RandomJourneysKeepTheirInvariants) {
             if (visible < 128) {
                 EXPECT_TRUE(rectIsEmpty(clip)) << "the walk stopped early";
             }
+            ASSERT_TRUE(frameIsFinite());
             travel += std::uniform_int_distribution<int32_t>(0, 2000)(random);
         }
     }

@@ -21,6 +21,9 @@ float floatFromBits(uint32_t bits);
 // 12's SLP vectorizer at -O3 did).
 double storedAs(double value, bool toFloat);
 
+// Whether every depth and vertex of the frame last built is finite.
+bool frameIsFinite();
+
 // Pre-shapes rings 0..last (at scale 1) with every turn angle zero, so the
 // tunnel runs straight ahead.
 void shapeStraightTunnel(int32_t last);
