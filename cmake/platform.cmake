@@ -12,6 +12,8 @@ elseif(WIN32)
   set(RINGVOYAGE_HOST_FOLDERS win32)
   set(RINGVOYAGE_TOOL_FOLDERS win)  # under tools/
   set(RINGVOYAGE_TEST_FOLDERS e2e release)  # under tests/, beside the shared ones
+  # Resource scripts, compiled by windres for the program and its tests.
+  enable_language(RC)
 else()
   set(RINGVOYAGE_HOST sdl)
   # wayland first: the sdl program links its host.
@@ -19,6 +21,12 @@ else()
   set(RINGVOYAGE_TOOL_FOLDERS linux)
   set(RINGVOYAGE_TEST_FOLDERS native scripts)
 endif()
+# The other builds' tests compare their frames and journey with the native
+# build's tools (scripts/test.sh builds it first); where there are none, those
+# comparisons are skipped when they run, so no build's tests depend on the
+# order the builds were configured in.
+set(RINGVOYAGE_NATIVE_TOOLS ${PROJECT_SOURCE_DIR}/build/native/tools CACHE PATH
+  "The native build's tools, for the other builds' tests to compare with")
 
 add_library(gl_libraries INTERFACE)
 if(RINGVOYAGE_HOST STREQUAL win32)
