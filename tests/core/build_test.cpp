@@ -296,9 +296,9 @@ TEST_F(Build, QuitJourneyShrinksToNothingAndShapesNoMore) {
     EXPECT_EQ(tunnel.visibleRings, 0);
     EXPECT_EQ(tunnel.ringDepth[0], 123.0f);
     EXPECT_EQ(tunnel.screenVertices[0][0].x, 456.0f);
-}
 
-TEST_F(Build, QuitWithTenRingsAheadBuildsAtMostEleven) {
+    // Ten rings ahead of the eye: at most eleven are built.
+    freshJourney();
     shapeStraightTunnel(10);
     tunnel.quitRequested = 1;
     buildTunnel(tunnel, 0);

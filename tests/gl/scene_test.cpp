@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "gl_context.h"
 #include "tunnel_state.h"
@@ -84,10 +85,9 @@ TEST_F(SceneTest, ClientAspectNeedsAnArea) {
     float aspect = -5.0f;
     ASSERT_TRUE(clientAspect(800, 600, aspect));
     EXPECT_EQ(aspect, 1.3333334f);
-    EXPECT_FALSE(clientAspect(800, 0, aspect));
-    EXPECT_FALSE(clientAspect(0, 600, aspect));
-    EXPECT_FALSE(clientAspect(0, 0, aspect));
-    EXPECT_FALSE(clientAspect(-800, -600, aspect));
+    for (const auto& [width, height] : {std::pair{800, 0}, {0, 600}, {0, 0}, {-800, -600}}) {
+        EXPECT_FALSE(clientAspect(width, height, aspect)) << width << " x " << height;
+    }
     EXPECT_EQ(aspect, 1.3333334f) << "no area leaves the aspect alone";
 }
 

@@ -72,7 +72,7 @@ TEST_F(TextureTest, TileBitmapLoadsWithFullMipChain) {
     EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_NEAREST);
 }
 
-TEST_F(TextureTest, LevelZeroHoldsTheBitmapBottomRowFirst) {
+TEST_F(TextureTest, LevelZeroHoldsTheBitmapBottomRowFirstWhereTIsZero) {
     ASSERT_EQ(programTile().width, 64);
     const std::vector<uint8_t> stored = tilePixels();
     ASSERT_EQ(stored.size(), 64u * 192u) << "64 rows of 192 bytes, no padding";
@@ -90,15 +90,9 @@ TEST_F(TextureTest, LevelZeroHoldsTheBitmapBottomRowFirst) {
     const uint8_t* face = texels.data() + 8 * 192 + 8 * 3;
     EXPECT_LT(brightness(bottomRow + 8 * 3), brightness(face));
     EXPECT_LT(brightness(texels.data() + 8 * 192), brightness(face));
-}
 
-TEST_F(TextureTest, CoordinateTZeroSamplesTheBottomRow) {
-    const std::vector<uint8_t> stored = tilePixels();
-    ASSERT_EQ(stored.size(), 64u * 192u);
+    // Drawn, coordinate t = 0 samples that bottom row.
     const ClientSize client = useRealClientSize();
-
-    Texture texture;
-    ASSERT_TRUE(texture.load(programTile()));
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_CULL_FACE);
     glMatrixMode(GL_PROJECTION);
@@ -127,35 +121,13 @@ TEST_F(TextureTest, CoordinateTZeroSamplesTheBottomRow) {
     EXPECT_NEAR(pixel[2], texel[0], 1);  // blue
 }
 
-TEST_F(TextureTest, ReleaseDeletesOnceAndIsHarmlessAfter) {
+// Release deletes once and is harmless after; create replaces the held
+// texture. After the context is gone the texture has gone with it: abandon
+// makes no GL call, and the exit-time release then makes none either.
+TEST_F(TextureTest, ReleaseCreateAndAbandon) {
     Texture texture;
     texture.release();
     EXPECT_EQ(texture.handle, 0u);
-    ASSERT_TRUE(texture.create("tile"));
-    const GLuint name = texture.handle - 1;
-    EXPECT_EQ(glIsTexture(name), GL_TRUE);
-    texture.release();
-    EXPECT_EQ(texture.handle, 0u);
-    EXPECT_EQ(glIsTexture(name), GL_FALSE);
-    texture.release();
-    EXPECT_EQ(texture.handle, 0u);
-}
-
-// After the context is gone the texture has gone with it: abandon makes no
-// GL call, and the exit-time release then makes none either.
-TEST_F(TextureTest, AbandonForgetsTheTextureWithoutGl) {
-    Texture texture;
-    ASSERT_TRUE(texture.create("exit"));
-    const GLuint name = texture.handle - 1;
-    texture.abandon();
-    EXPECT_EQ(texture.handle, 0u);
-    texture.release();
-    EXPECT_EQ(glIsTexture(name), GL_TRUE) << "no GL call was made";
-    glDeleteTextures(1, &name);
-}
-
-TEST_F(TextureTest, CreateReplacesTheHeldTexture) {
-    Texture texture;
     ASSERT_TRUE(texture.load(programTile()));
     const GLuint first = texture.handle - 1;
     ASSERT_TRUE(texture.create("second"));
@@ -166,6 +138,20 @@ TEST_F(TextureTest, CreateReplacesTheHeldTexture) {
     if (texture.handle - 1 != first) {
         EXPECT_EQ(glIsTexture(first), GL_FALSE) << "the old texture was not deleted";
     }
+    const GLuint name = texture.handle - 1;
+    texture.release();
+    EXPECT_EQ(texture.handle, 0u);
+    EXPECT_EQ(glIsTexture(name), GL_FALSE);
+    texture.release();
+    EXPECT_EQ(texture.handle, 0u);
+
+    ASSERT_TRUE(texture.create("exit"));
+    const GLuint kept = texture.handle - 1;
+    texture.abandon();
+    EXPECT_EQ(texture.handle, 0u);
+    texture.release();
+    EXPECT_EQ(glIsTexture(kept), GL_TRUE) << "no GL call was made";
+    glDeleteTextures(1, &kept);
 }
 
 TEST_F(TextureTest, LabelsAreCutToSixtyThreeCharacters) {
