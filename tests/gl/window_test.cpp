@@ -107,6 +107,7 @@ TEST_F(WindowTest, IconsAreOfTheBigAndTheSmallSize) {
             reinterpret_cast<HICON>(SendMessageA(testWindow(), WM_GETICON, expected.which, 0));
         ICONINFO info = {};
         ASSERT_TRUE(GetIconInfo(icon, &info)) << "icon " << expected.which;
+        EXPECT_TRUE(info.fIcon) << "an icon, not a cursor";
         BITMAP bitmap = {};
         GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
         EXPECT_EQ(bitmap.bmWidth, expected.width) << "icon " << expected.which;
