@@ -30,6 +30,10 @@ Points intersect(double a, double b, double c) {
     return p;
 }
 
+void expectPoints(const Points& p, float x1, float y1, float x2, float y2) {
+    expectRect({p.x1, p.y1, p.x2, p.y2}, x1, y1, x2, y2);
+}
+
 void placeRing(int slot, Vec4 center, Vec4 side, Vec4 up, float radius) {
     RingRecord& ring = tunnel.rings[slot];
     ring.center = center;
@@ -38,26 +42,14 @@ void placeRing(int slot, Vec4 center, Vec4 side, Vec4 up, float radius) {
     ring.radius = radius;
 }
 
-// A product of two floats as stored: rounded to float, or kept in double.
-template <bool rounded>
-double scaled(double radius, float component) {
-    if constexpr (rounded)
-        return static_cast<float>(radius * component);
-    else
-        return radius * component;
-}
-
 // The ring's rectangle by the closed form, with S = R side and U = R up each
-// either rounded to float or kept in double before the lines are formed. The
-// choice is made at compile time: GCC 12's SLP vectorizer at -O3 (x86-64)
-// drops the rounding from a run-time "rounded ? float(x) : x" select.
-template <bool roundS, bool roundU>
-ScreenRect boundsByFormula(const RingRecord& ring) {
+// either rounded to float or kept in double before the lines are formed.
+ScreenRect boundsByFormula(const RingRecord& ring, bool roundS, bool roundU) {
     const double R = ring.radius, f = 2.0;
-    const double S[3] = {scaled<roundS>(R, ring.side.x), scaled<roundS>(R, ring.side.y),
-                         scaled<roundS>(R, ring.side.z)};
-    const double U[3] = {scaled<roundU>(R, ring.up.x), scaled<roundU>(R, ring.up.y),
-                         scaled<roundU>(R, ring.up.z)};
+    const double S[3] = {storedAs(R * ring.side.x, roundS), storedAs(R * ring.side.y, roundS),
+                         storedAs(R * ring.side.z, roundS)};
+    const double U[3] = {storedAs(R * ring.up.x, roundU), storedAs(R * ring.up.y, roundU),
+                         storedAs(R * ring.up.z, roundU)};
     const double C[3] = {ring.center.x, ring.center.y, ring.center.z};
     // Extent along x (q = 0) or z (q = 2); sign -1 turns z into screen y.
     auto extent = [&](int q, double sign, float& lo, float& hi) {
@@ -131,31 +123,18 @@ TEST(Rect, NaNFollowsTheComparisonForms) {
 }
 
 TEST(CircleLine, AxisAlignedLinesGiveExactPoints) {
-    Points p = intersect(1, 0, 0);
-    EXPECT_EQ(p.x1, 0.0f);
-    EXPECT_EQ(p.y1, 1.0f);
-    EXPECT_EQ(p.x2, 0.0f);
-    EXPECT_EQ(p.y2, -1.0f);
-
-    p = intersect(0, 2, 1);
+    expectPoints(intersect(1, 0, 0), 0.0f, 1.0f, 0.0f, -1.0f);
+    expectPoints(intersect(1, 0, 1), 1.0f, 0.0f, 1.0f, 0.0f);  // tangent: both points the same
+    const Points p = intersect(0, 2, 1);
     EXPECT_FLOAT_EQ(p.x1, -0.8660254f);
     EXPECT_EQ(p.y1, 0.5f);
     EXPECT_FLOAT_EQ(p.x2, 0.8660254f);
     EXPECT_EQ(p.y2, 0.5f);
-
-    p = intersect(1, 0, 1);  // tangent: both points the same
-    EXPECT_EQ(p.x1, 1.0f);
-    EXPECT_EQ(p.y1, 0.0f);
-    EXPECT_EQ(p.x2, 1.0f);
-    EXPECT_EQ(p.y2, 0.0f);
 }
 
 TEST(CircleLine, MissedOrDegenerateLinesGiveNaN) {
     for (const Points& p : {intersect(1, 0, 2), intersect(0, 0, 1)}) {
-        EXPECT_TRUE(std::isnan(p.x1));
-        EXPECT_TRUE(std::isnan(p.y1));
-        EXPECT_TRUE(std::isnan(p.x2));
-        EXPECT_TRUE(std::isnan(p.y2));
+        EXPECT_TRUE(std::isnan(p.x1) && std::isnan(p.y1) && std::isnan(p.x2) && std::isnan(p.y2));
     }
 }
 
@@ -189,10 +168,8 @@ TEST_F(RingBounds, RingInTheEyePlaneIsAllNaN) {
     placeRing(3, {0, 0, 0, 1}, {1, 0, 0, 1}, {0, 0, 1, 1}, 25);
     ScreenRect r;
     ringScreenBounds(tunnel, 3, r);
-    EXPECT_TRUE(std::isnan(r.minX));
-    EXPECT_TRUE(std::isnan(r.minY));
-    EXPECT_TRUE(std::isnan(r.maxX));
-    EXPECT_TRUE(std::isnan(r.maxY));
+    EXPECT_TRUE(std::isnan(r.minX) && std::isnan(r.minY) && std::isnan(r.maxX) &&
+                std::isnan(r.maxY));
 }
 
 // S = R side and U = R up are each rounded to float before the line
@@ -203,15 +180,12 @@ TEST_F(RingBounds, AxesScaledByRadiusAreRoundedToFloat) {
     // seven digits.
     placeRing(5, {4, 53, -9, 1}, {0.1699672f, -0.9854497f, 0, 1},
               {-0.1957786f, -0.03376726f, 0.9800666f, 1}, 25);
-    const ScreenRect expected = boundsByFormula<true, true>(tunnel.rings[5]);
+    const ScreenRect expected = boundsByFormula(tunnel.rings[5], true, true);
     ScreenRect r;
     ringScreenBounds(tunnel, 5, r);
-    EXPECT_EQ(bitsOf(r.minX), bitsOf(expected.minX));
-    EXPECT_EQ(bitsOf(r.minY), bitsOf(expected.minY));
-    EXPECT_EQ(bitsOf(r.maxX), bitsOf(expected.maxX));
-    EXPECT_EQ(bitsOf(r.maxY), bitsOf(expected.maxY));
-    EXPECT_FALSE(sameBits(boundsByFormula<false, true>(tunnel.rings[5]), expected));
-    EXPECT_FALSE(sameBits(boundsByFormula<true, false>(tunnel.rings[5]), expected));
+    EXPECT_TRUE(sameBits(r, expected));
+    EXPECT_FALSE(sameBits(boundsByFormula(tunnel.rings[5], false, true), expected));
+    EXPECT_FALSE(sameBits(boundsByFormula(tunnel.rings[5], true, false), expected));
 }
 
 // For any ring wholly in front of the eye the rectangle is the bounding box

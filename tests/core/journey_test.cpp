@@ -60,21 +60,6 @@ double wrappedDifference(double after, double before) {
     return difference;
 }
 
-bool frameIsFinite() {
-    for (int32_t j = 0; j < tunnel.visibleRings; ++j) {
-        if (!std::isfinite(tunnel.ringDepth[j]))
-            return false;
-        for (int k = 0; k < kRingVertices; ++k) {
-            const ScreenVertex& v = tunnel.screenVertices[j][k];
-            if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.s) ||
-                !std::isfinite(v.t)) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
 struct LongRun {
     double framesPerSecond;
     float speed;

@@ -27,10 +27,7 @@ Matrix3 rotation(float a, float b, float c) {
 std::array<float, 9> rotationElements(float a, float b, float c, unsigned roundMask) {
     double v[6] = {stableCos(a), stableSin(a), stableCos(b),
                    stableSin(b), stableCos(c), stableSin(c)};
-    for (int k = 0; k < 6; ++k) {
-        if (roundMask >> k & 1)
-            v[k] = static_cast<float>(v[k]);
-    }
+    for (int k = 0; k < 6; ++k) v[k] = storedAs(v[k], roundMask >> k & 1);
     const double ca = v[0], sa = v[1], cb = v[2], sb = v[3], cc = v[4], sc = v[5];
     return {static_cast<float>(cc * cb),
             static_cast<float>((sc * cb) * ca + sb * sa),

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "test_support.h"
 #include "tunnel_state.h"
@@ -49,9 +50,7 @@ TEST_F(Outline, InitTouchesNeitherRingRowsNorRecords) {
 TEST_F(Outline, RingZeroHasNoTurnAndTheBaseOutline) {
     shapeRing(tunnel, 0, 0, 1.0f);
     const RingRecord& ring = tunnel.rings[0];
-    EXPECT_EQ(bitsOf(ring.turn[0]), 0u);
-    EXPECT_EQ(bitsOf(ring.turn[1]), 0u);
-    EXPECT_EQ(bitsOf(ring.turn[2]), 0u);
+    for (float turn : ring.turn) EXPECT_EQ(bitsOf(turn), 0u);
     EXPECT_EQ(ring.radius, 25.0f);
     for (int i = 0; i < kOutlinePoints; ++i) {
         EXPECT_EQ(bitsOf(tunnel.outlines[1][i].x), bitsOf(tunnel.outlines[0][i].x));
@@ -86,14 +85,11 @@ TEST_F(Outline, TurnAnglesFollowTheirWavesForManyRings) {
 
 TEST_F(Outline, PulseScales) {
     EXPECT_EQ(ringScale(5, 0), 1.0f);
-    EXPECT_EQ(ringScale(5, 1), 1.25f);
-    EXPECT_EQ(ringScale(25, 1), 1.25f);
-    EXPECT_EQ(ringScale(15, 1), 0.75f);
-    EXPECT_EQ(ringScale(35, 1), 0.75f);
-    EXPECT_EQ(ringScale(0, 1), 1.0f);
-    EXPECT_EQ(ringScale(10, 1), 1.0f);
-    EXPECT_EQ(ringScale(20, 1), 1.0f);
-    EXPECT_EQ(ringScale(30, 1), 0.99999994f);
+    const std::pair<int32_t, float> scales[] = {{5, 1.25f},  {25, 1.25f},      {15, 0.75f},
+                                                {35, 0.75f}, {0, 1.0f},        {10, 1.0f},
+                                                {20, 1.0f},  {30, 0.99999994f}};
+    for (const auto& [ring, scale] : scales)
+        EXPECT_EQ(ringScale(ring, 1), scale) << "ring " << ring;
     for (int n = 0; n < 2000; ++n) {
         const float scale = ringScale(n, 1);
         EXPECT_GE(scale, 0.75f);

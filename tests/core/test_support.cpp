@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "outline.h"
@@ -22,6 +23,27 @@ float floatFromBits(uint32_t bits) {
     float value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
+}
+
+double storedAs(double value, bool toFloat) {
+    if (!toFloat) {
+        return value;
+    }
+    const volatile float rounded = static_cast<float>(value);
+    return rounded;
+}
+
+bool frameIsFinite() {
+    for (int32_t j = 0; j < tunnel.visibleRings; ++j) {
+        if (!std::isfinite(tunnel.ringDepth[j]))
+            return false;
+        for (const ScreenVertex& v : tunnel.screenVertices[j]) {
+            if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.s) ||
+                !std::isfinite(v.t))
+                return false;
+        }
+    }
+    return true;
 }
 
 void shapeStraightTunnel(int32_t last) {

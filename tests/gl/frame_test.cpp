@@ -65,32 +65,24 @@ protected:
         startVoyage(testVoyage, programTile(), client.width, client.height);
     }
 
-    // Runs frames at travel 0 until the journey has been built, then returns
-    // the last ring shaped.
-    int32_t shapeSomeRings() {
-        hostFrame(client);
-        EXPECT_GT(tunnel.visibleRings, 1);
-        return tunnel.lastShapedRing;
-    }
-
     ClientSize client = {};
 };
 
-TEST_F(FrameTest, FirstFrameStampsTheClockWithoutAReadout) {
-    EXPECT_EQ(hostFrame(client, 5.0).readoutDue, 0);
-    EXPECT_EQ(frameRate.fpsStamp, 5.0f);
-    EXPECT_EQ(frameRate.framesSinceStamp, 1);
-    EXPECT_EQ(hostFrame(client, 5.5).readoutDue, 0);
-    EXPECT_EQ(frameRate.fpsStamp, 5.0f) << "the stamp is set by the first call only";
-    EXPECT_EQ(frameRate.framesSinceStamp, 2);
-}
-
+// The first frame stamps the clock without a readout; then the readout shows
+// the rate once a second.
 TEST_F(FrameTest, ReadoutShowsTheRateOncePerSecond) {
     const auto readout = [this](double seconds) {
         const FrameOutcome outcome = hostFrame(client, seconds);
         return outcome.readoutDue != 0 ? std::string(outcome.readout) : std::string("none");
     };
-    frameRate = {5.0f, 120, 1};
+    EXPECT_EQ(readout(5.0), "none");
+    EXPECT_EQ(frameRate.fpsStamp, 5.0f);
+    EXPECT_EQ(frameRate.framesSinceStamp, 1);
+    EXPECT_EQ(readout(5.5), "none");
+    EXPECT_EQ(frameRate.fpsStamp, 5.0f) << "the stamp is set by the first call only";
+    EXPECT_EQ(frameRate.framesSinceStamp, 2);
+
+    frameRate.framesSinceStamp = 120;
     EXPECT_EQ(readout(7.0), " Ringvoyage " RINGVOYAGE_READOUT_VERSION " - 60 FPS");
     EXPECT_EQ(frameRate.fpsStamp, 7.0f);
     EXPECT_EQ(frameRate.framesSinceStamp, 1) << "this frame counts towards the next";
@@ -214,12 +206,15 @@ TEST_F(FrameTest, StripsAreShadedAndOnlyTheInnerWallIsDrawn) {
     const float s = 8.5f / 64.0f;
     const float t = 8.5f / 64.0f;
     tunnel.visibleRings = 2;
+    const auto draw = [&](double nearRadius, float nearDepth, double farRadius, float farDepth) {
+        placeRing(0, nearRadius, nearDepth, s, t);
+        placeRing(1, farRadius, farDepth, s, t);
+        drawTunnel(tunnel);
+        return grab(client);
+    };
 
     // Near ring around the far one: the wall between them faces the viewer.
-    placeRing(0, 0.9, 2.0f, s, t);
-    placeRing(1, 0.3, 3.0f, s, t);
-    drawTunnel(tunnel);
-    Frame lit = grab(client);
+    const Frame lit = draw(0.9, 2.0f, 0.3, 3.0f);
     for (double x : {-0.6, 0.6}) {
         const uint8_t* p = lit.at(x, 0.0);
         EXPECT_NEAR(p[0], texel[2], 2) << "x " << x;
@@ -230,10 +225,7 @@ TEST_F(FrameTest, StripsAreShadedAndOnlyTheInnerWallIsDrawn) {
     EXPECT_EQ(luminance(lit.at(0.0, 0.97)), 0) << "outside the near ring the window is cleared";
 
     // Both rings at depth 10: every texel times 1/2.6.
-    placeRing(0, 0.9, 10.0f, s, t);
-    placeRing(1, 0.3, 10.0f, s, t);
-    drawTunnel(tunnel);
-    Frame dim = grab(client);
+    const Frame dim = draw(0.9, 10.0f, 0.3, 10.0f);
     const double grey = 1.0 / 2.6;
     const uint8_t* p = dim.at(0.0, -0.6);
     EXPECT_NEAR(p[0], texel[2] * grey, 2);
@@ -241,18 +233,12 @@ TEST_F(FrameTest, StripsAreShadedAndOnlyTheInnerWallIsDrawn) {
     EXPECT_NEAR(p[2], texel[0] * grey, 2);
 
     // Near at 2, far at 10: the grey runs from full at the outer edge down.
-    placeRing(0, 0.9, 2.0f, s, t);
-    placeRing(1, 0.3, 10.0f, s, t);
-    drawTunnel(tunnel);
-    Frame ramp = grab(client);
+    const Frame ramp = draw(0.9, 2.0f, 0.3, 10.0f);
     EXPECT_GT(luminance(ramp.at(0.8, 0.0)), luminance(ramp.at(0.6, 0.0)));
     EXPECT_GT(luminance(ramp.at(0.6, 0.0)), luminance(ramp.at(0.4, 0.0)));
 
     // Far ring outside the near one: that wall is seen from its back and culled.
-    placeRing(0, 0.3, 2.0f, s, t);
-    placeRing(1, 0.9, 3.0f, s, t);
-    drawTunnel(tunnel);
-    Frame culled = grab(client);
+    const Frame culled = draw(0.3, 2.0f, 0.9, 3.0f);
     EXPECT_EQ(luminance(culled.at(0.6, 0.0)), 0);
     EXPECT_EQ(luminance(culled.at(-0.6, 0.0)), 0);
 }
@@ -285,22 +271,22 @@ TEST_F(FrameTest, RealFrameShowsAWallThatDarkensWithDistance) {
     EXPECT_LT(black, static_cast<int>(levels.size() / 20)) << "the tunnel fills the window";
 }
 
-TEST_F(FrameTest, OneVisibleRingLeavesAClearedWindow) {
-    const int32_t last = shapeSomeRings();
-    const int32_t counted = frameRate.framesSinceStamp;
+// The last ring alone leaves a cleared window; past it, the ended journey
+// says so every frame and draws nothing.
+TEST_F(FrameTest, TheLastRingClearsAndTheEndDrawsNothing) {
+    hostFrame(client);
+    ASSERT_GT(tunnel.visibleRings, 1);
+    const int32_t last = tunnel.lastShapedRing;
+    const int32_t counted = frameRate.framesSinceStamp + 1;
     tunnel.quitRequested = 1;
     tunnel.travel = static_cast<float>(last) * 256.0f;
     EXPECT_EQ(hostFrame(client).ended, 0);
     EXPECT_EQ(tunnel.visibleRings, 1);
-    EXPECT_EQ(frameRate.framesSinceStamp, counted + 1);
-    Frame image = grab(client);
-    EXPECT_TRUE(std::all_of(image.rgb.begin(), image.rgb.end(), [](uint8_t v) { return v == 0; }));
-}
+    EXPECT_EQ(frameRate.framesSinceStamp, counted);
+    const Frame cleared = grab(client);
+    EXPECT_TRUE(
+        std::all_of(cleared.rgb.begin(), cleared.rgb.end(), [](uint8_t v) { return v == 0; }));
 
-TEST_F(FrameTest, EndedJourneySaysSoEveryFrameAndDrawsNothing) {
-    const int32_t last = shapeSomeRings();
-    const int32_t counted = frameRate.framesSinceStamp;
-    tunnel.quitRequested = 1;
     tunnel.travel = static_cast<float>(last + 1) * 256.0f;
     glClearColor(0.0f, 0.0f, 1.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT);

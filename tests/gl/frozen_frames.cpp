@@ -3,10 +3,8 @@
 // viewport, every mip level of the tile texture) into the directory given as
 // the only argument. tests/check_digests.cmake hashes them against the stored
 // digests, so a change that moves one pixel of the program's frame fails.
-// Under Windows the frames come from the real window (frozen_window.cpp),
-// natively from an EGL pbuffer (frozen_pbuffer.cpp).
-#include "frozen_frames.h"
-
+// Under Windows the frames come from the real window, natively from an EGL
+// pbuffer.
 #include <GL/gl.h>
 
 #include <cstdio>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "command.h"
+#include "gl_context.h"
 #include "scene.h"
 
 namespace {
@@ -41,25 +40,24 @@ struct Scene {
 
 // A frame at a frozen travel (no time passes), read back before the swap.
 bool shoot(const Scene& scene) {
-    if (!sizeFrozenSurface(scene.width, scene.height)) {
+    if (!sizeClient(scene.width, scene.height)) {
         return false;
     }
-    Voyage& voyage = frozenVoyage();
-    Journey& journey = voyage.journey;
+    Journey& journey = testVoyage.journey;
     if (journey.tunnel.pulse != scene.pulse) {
         applyCommand(journey, Command::TogglePulse);
     }
     if (scene.quit != 0) {
         applyCommand(journey, Command::EndJourney);
     }
-    freezeFrame(voyage, scene.travel);
+    freezeFrame(testVoyage, scene.travel);
     // Wine fits the GL drawable to a new window size only at the swap: the
     // frame after it is the one a user sees.
     for (int frame = 0; frame < 2; ++frame) {
         if (frame == 1) {
-            swapFrozenSurface();
+            swapFrame();
         }
-        stepFrozenFrame();
+        programFrame();
     }
     std::vector<uint8_t> pixels(static_cast<size_t>(scene.width) * scene.height * 3);
     readFrameRgb(pixels.data(), scene.width, scene.height);
@@ -67,7 +65,7 @@ bool shoot(const Scene& scene) {
     glGetIntegerv(GL_VIEWPORT, viewport);
     GLfloat projection[16] = {};
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    swapFrozenSurface();
+    swapFrame();
     std::printf("%s: %d rings\n", scene.name, journey.tunnel.visibleRings);
     const std::string base = scene.name;
     return writeFile(base + "-pixels.rgb", pixels.data(), pixels.size()) &&
@@ -90,16 +88,8 @@ bool writeMipLevels() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: frozen_frames OUTPUT_DIR\n");
-        return 2;
-    }
-    outputDir = argv[1];
-    if (!openFrozenSurface(800, 600)) {
-        std::fprintf(stderr, "no GL scene\n");
-        return 1;
-    }
+int writeFrozenFrames(const char* directory) {
+    outputDir = directory;
     // Forward only, so every ring is shaped when first reached. The fly-out
     // comes 20 rings after Esc, past the rings of the pulsing frame.
     const Scene scenes[] = {

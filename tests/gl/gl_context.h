@@ -47,3 +47,14 @@ bool projectionIsFinite();
 // What any sequence of steps leaves: no GL error, a finite projection, a
 // viewport, speed and travel in range, a ring or more, every vertex finite.
 ::testing::AssertionResult frameWorks();
+
+// Given one argument that is not an option, the executable writes the frozen
+// frames into that directory instead of running the tests (frozen_frames.cpp).
+int writeFrozenFrames(const char* directory);
+
+// For the frozen frames: the client becomes width x height as a user's resize
+// would make it (natively a fresh pbuffer of that size); false with one line
+// on stderr when it cannot. Then the program's own frame step, and the swap.
+bool sizeClient(int32_t width, int32_t height);
+void programFrame();
+void swapFrame();

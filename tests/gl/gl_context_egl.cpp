@@ -1,6 +1,8 @@
 // The renderer tests' context natively: a surfaceless EGL pbuffer.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "egl_pbuffer.h"
 #include "embedded_tile.h"
 #include "gl_context.h"
@@ -9,6 +11,7 @@
 namespace {
 
 constexpr ClientSize kClient = {800, 600};
+ClientSize client = kClient;
 Voyage voyage;
 
 class PbufferEnvironment : public ::testing::Environment {
@@ -40,7 +43,30 @@ TileImage programTile() {
     return embeddedTile();
 }
 
+bool sizeClient(int32_t width, int32_t height) {
+    if (!makePbufferContext(width, height)) {
+        std::fprintf(stderr, "no OpenGL context (EGL, surfaceless Mesa)\n");
+        return false;
+    }
+    client = {width, height};
+    resizeViewport(width, height);
+    return true;
+}
+
+void programFrame() {
+    stepFrame(voyage, {0, client.width, client.height, 0, 0});
+}
+
+void swapFrame() {}
+
 int main(int argc, char** argv) {
+    if (argc == 2 && argv[1][0] != '-') {
+        if (!sizeClient(kClient.width, kClient.height)) {
+            return 1;
+        }
+        startVoyage(voyage, embeddedTile(), kClient.width, kClient.height);
+        return writeFrozenFrames(argv[1]);
+    }
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new PbufferEnvironment);
     return RUN_ALL_TESTS();

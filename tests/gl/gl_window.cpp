@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "resource.h"
 #include "window.h"
 #include "window_state.h"
@@ -13,19 +15,24 @@ namespace {
 HWND sharedWindow = nullptr;
 HBITMAP tileBitmap = nullptr;  // the DIB section holds the pixels GLU reads
 
+// The program's window with its context current; false when there is none.
+bool openWindow() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    sharedWindow = registerMainClass(instance) ? createMainWindow(instance) : nullptr;
+    if (sharedWindow == nullptr) {
+        return false;
+    }
+    windowState.mainWindow = sharedWindow;
+    ShowWindow(sharedWindow, SW_SHOW);
+    UpdateWindow(sharedWindow);
+    drainMessages();
+    return windowState.glContext != nullptr && wglGetCurrentContext() == windowState.glContext;
+}
+
 class GlWindowEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        HINSTANCE instance = GetModuleHandleA(nullptr);
-        ASSERT_TRUE(registerMainClass(instance));
-        sharedWindow = createMainWindow(instance);
-        ASSERT_NE(sharedWindow, nullptr);
-        windowState.mainWindow = sharedWindow;
-        ShowWindow(sharedWindow, SW_SHOW);
-        UpdateWindow(sharedWindow);
-        drainMessages();
-        ASSERT_NE(windowState.glContext, nullptr) << "no GL context (is DISPLAY set?)";
-        ASSERT_EQ(wglGetCurrentContext(), windowState.glContext);
+        ASSERT_TRUE(openWindow()) << "no window or GL context (is DISPLAY set?)";
     }
 
     void TearDown() override {
@@ -92,7 +99,42 @@ void drainMessages() {
     }
 }
 
+// Resizes the window until its client area is width x height; the size
+// reaches the window procedure as WM_SIZE, as a user's resize would.
+bool sizeClient(int32_t width, int32_t height) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        RECT outer = {};
+        RECT client = {};
+        GetWindowRect(sharedWindow, &outer);
+        GetClientRect(sharedWindow, &client);
+        if (client.right == width && client.bottom == height) {
+            return windowState.clientWidth == width && windowState.clientHeight == height;
+        }
+        SetWindowPos(sharedWindow, nullptr, 0, 0, width + (outer.right - outer.left) - client.right,
+                     height + (outer.bottom - outer.top) - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        drainMessages();
+    }
+    std::fprintf(stderr, "client area not %d x %d\n", width, height);
+    return false;
+}
+
+void programFrame() {
+    stepWindowFrame(0);
+}
+
+void swapFrame() {
+    SwapBuffers(windowState.deviceContext);
+}
+
 int main(int argc, char** argv) {
+    if (argc == 2 && argv[1][0] != '-') {
+        if (!openWindow() || !sizeClient(800, 600) || !startWindowScene()) {
+            std::fprintf(stderr, "no GL scene\n");
+            return 1;
+        }
+        return writeFrozenFrames(argv[1]);
+    }
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new GlWindowEnvironment);
     return RUN_ALL_TESTS();

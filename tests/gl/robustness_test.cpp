@@ -108,9 +108,6 @@ TEST_F(RobustnessTest, RepeatedFullscreenTogglesReturnToTheWindow) {
     EXPECT_EQ(windowState.fullscreen, 0);
     RECT after = {};
     GetWindowRect(window, &after);
-    EXPECT_EQ(after.left, before.left);
-    EXPECT_EQ(after.top, before.top);
-    EXPECT_EQ(after.right, before.right);
-    EXPECT_EQ(after.bottom, before.bottom);
+    EXPECT_TRUE(EqualRect(&after, &before));
     EXPECT_NE(GetMenu(window), nullptr);
 }

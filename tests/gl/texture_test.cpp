@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gl_context.h"
@@ -18,16 +19,10 @@ GLint boundTexture() {
     return name;
 }
 
-GLint levelWidth(GLint level) {
-    GLint width = -1;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
-    return width;
-}
-
-GLint levelHeight(GLint level) {
-    GLint height = -1;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
-    return height;
+GLint levelWidth(GLint level, GLenum name = GL_TEXTURE_WIDTH) {
+    GLint value = -1;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, name, &value);
+    return value;
 }
 
 GLint parameter(GLenum name) {
@@ -68,7 +63,7 @@ TEST_F(TextureTest, TileBitmapLoadsWithFullMipChain) {
     EXPECT_EQ(glIsTexture(texture.handle - 1), GL_TRUE);
     for (GLint level = 0; level <= 6; ++level) {
         EXPECT_EQ(levelWidth(level), 64 >> level) << "level " << level;
-        EXPECT_EQ(levelHeight(level), 64 >> level) << "level " << level;
+        EXPECT_EQ(levelWidth(level, GL_TEXTURE_HEIGHT), 64 >> level) << "level " << level;
     }
     EXPECT_EQ(levelWidth(7), 0) << "the chain ends at 1 x 1";
     EXPECT_EQ(parameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
@@ -77,7 +72,7 @@ TEST_F(TextureTest, TileBitmapLoadsWithFullMipChain) {
     EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_NEAREST);
 }
 
-TEST_F(TextureTest, LevelZeroHoldsTheBitmapBottomRowFirst) {
+TEST_F(TextureTest, LevelZeroHoldsTheBitmapBottomRowFirstWhereTIsZero) {
     ASSERT_EQ(programTile().width, 64);
     const std::vector<uint8_t> stored = tilePixels();
     ASSERT_EQ(stored.size(), 64u * 192u) << "64 rows of 192 bytes, no padding";
@@ -95,15 +90,9 @@ TEST_F(TextureTest, LevelZeroHoldsTheBitmapBottomRowFirst) {
     const uint8_t* face = texels.data() + 8 * 192 + 8 * 3;
     EXPECT_LT(brightness(bottomRow + 8 * 3), brightness(face));
     EXPECT_LT(brightness(texels.data() + 8 * 192), brightness(face));
-}
 
-TEST_F(TextureTest, CoordinateTZeroSamplesTheBottomRow) {
-    const std::vector<uint8_t> stored = tilePixels();
-    ASSERT_EQ(stored.size(), 64u * 192u);
+    // Drawn, coordinate t = 0 samples that bottom row.
     const ClientSize client = useRealClientSize();
-
-    Texture texture;
-    ASSERT_TRUE(texture.load(programTile()));
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_CULL_FACE);
     glMatrixMode(GL_PROJECTION);
@@ -132,35 +121,13 @@ TEST_F(TextureTest, CoordinateTZeroSamplesTheBottomRow) {
     EXPECT_NEAR(pixel[2], texel[0], 1);  // blue
 }
 
-TEST_F(TextureTest, ReleaseDeletesOnceAndIsHarmlessAfter) {
+// Release deletes once and is harmless after; create replaces the held
+// texture. After the context is gone the texture has gone with it: abandon
+// makes no GL call, and the exit-time release then makes none either.
+TEST_F(TextureTest, ReleaseCreateAndAbandon) {
     Texture texture;
     texture.release();
     EXPECT_EQ(texture.handle, 0u);
-    ASSERT_TRUE(texture.create("tile"));
-    const GLuint name = texture.handle - 1;
-    EXPECT_EQ(glIsTexture(name), GL_TRUE);
-    texture.release();
-    EXPECT_EQ(texture.handle, 0u);
-    EXPECT_EQ(glIsTexture(name), GL_FALSE);
-    texture.release();
-    EXPECT_EQ(texture.handle, 0u);
-}
-
-// After the context is gone the texture has gone with it: abandon makes no
-// GL call, and the exit-time release then makes none either.
-TEST_F(TextureTest, AbandonForgetsTheTextureWithoutGl) {
-    Texture texture;
-    ASSERT_TRUE(texture.create("exit"));
-    const GLuint name = texture.handle - 1;
-    texture.abandon();
-    EXPECT_EQ(texture.handle, 0u);
-    texture.release();
-    EXPECT_EQ(glIsTexture(name), GL_TRUE) << "no GL call was made";
-    glDeleteTextures(1, &name);
-}
-
-TEST_F(TextureTest, CreateReplacesTheHeldTexture) {
-    Texture texture;
     ASSERT_TRUE(texture.load(programTile()));
     const GLuint first = texture.handle - 1;
     ASSERT_TRUE(texture.create("second"));
@@ -171,25 +138,35 @@ TEST_F(TextureTest, CreateReplacesTheHeldTexture) {
     if (texture.handle - 1 != first) {
         EXPECT_EQ(glIsTexture(first), GL_FALSE) << "the old texture was not deleted";
     }
+    const GLuint name = texture.handle - 1;
+    texture.release();
+    EXPECT_EQ(texture.handle, 0u);
+    EXPECT_EQ(glIsTexture(name), GL_FALSE);
+    texture.release();
+    EXPECT_EQ(texture.handle, 0u);
+
+    ASSERT_TRUE(texture.create("exit"));
+    const GLuint kept = texture.handle - 1;
+    texture.abandon();
+    EXPECT_EQ(texture.handle, 0u);
+    texture.release();
+    EXPECT_EQ(glIsTexture(kept), GL_TRUE) << "no GL call was made";
+    glDeleteTextures(1, &kept);
 }
 
 TEST_F(TextureTest, LabelsAreCutToSixtyThreeCharacters) {
     Texture texture;
-    const std::string exact(63, 'a');
-    ASSERT_TRUE(texture.create(exact.c_str()));
-    EXPECT_EQ(std::string(texture.name), exact);
-    const std::string longer = std::string(63, 'b') + "overflow";
-    ASSERT_TRUE(texture.create(longer.c_str()));
-    EXPECT_EQ(std::string(texture.name), std::string(63, 'b'));
-    EXPECT_EQ(texture.name[63], '\0');
-    const std::string huge(5000, 'c');
-    ASSERT_TRUE(texture.create(huge.c_str()));
-    EXPECT_EQ(std::string(texture.name), std::string(63, 'c'));
-    ASSERT_TRUE(texture.create(""));
-    EXPECT_STREQ(texture.name, "");
-    ASSERT_TRUE(texture.create(nullptr));
-    EXPECT_STREQ(texture.name, "");
-    EXPECT_NE(texture.handle, 0u);
+    const std::string exact(63, 'a'), longer = std::string(63, 'b') + "overflow", huge(5000, 'c');
+    const std::pair<const char*, std::string> labels[] = {{exact.c_str(), exact},
+                                                          {longer.c_str(), std::string(63, 'b')},
+                                                          {huge.c_str(), std::string(63, 'c')},
+                                                          {"", ""},
+                                                          {nullptr, ""}};
+    for (const auto& [label, kept] : labels) {
+        ASSERT_TRUE(texture.create(label));
+        EXPECT_EQ(std::string(texture.name), kept);
+        EXPECT_NE(texture.handle, 0u);
+    }
 }
 
 // A host with no usable picture (missing, or one its checks refused).

@@ -1,12 +1,15 @@
-// The window procedure: context, sizes, paints, menu, web addresses and the
-// fullscreen toggle, all on the real window.
+// The window procedure: context, sizes, paints, menu, commands, web addresses
+// and the fullscreen toggle, all on the real window.
 #include "window.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <optional>
 #include <string>
 
+#include "command.h"
 #include "frame.h"
 #include "fullscreen.h"
 #include "gl_window.h"
@@ -41,11 +44,8 @@ RECT windowRect() {
     return r;
 }
 
-void expectSameRect(const RECT& a, const RECT& b) {
-    EXPECT_EQ(a.left, b.left);
-    EXPECT_EQ(a.top, b.top);
-    EXPECT_EQ(a.right, b.right);
-    EXPECT_EQ(a.bottom, b.bottom);
+bool sameRect(const RECT& a, const RECT& b) {
+    return EqualRect(&a, &b) != FALSE;
 }
 
 DWORD style() {
@@ -107,6 +107,7 @@ TEST_F(WindowTest, IconsAreOfTheBigAndTheSmallSize) {
             reinterpret_cast<HICON>(SendMessageA(testWindow(), WM_GETICON, expected.which, 0));
         ICONINFO info = {};
         ASSERT_TRUE(GetIconInfo(icon, &info)) << "icon " << expected.which;
+        EXPECT_TRUE(info.fIcon) << "an icon, not a cursor";
         BITMAP bitmap = {};
         GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
         EXPECT_EQ(bitmap.bmWidth, expected.width) << "icon " << expected.which;
@@ -140,7 +141,9 @@ TEST_F(WindowTest, SizeMessagesStoreTheClientAndSetTheViewport) {
     EXPECT_EQ(windowState.clientHeight, 32768);
 }
 
-TEST_F(WindowTest, PaintBeforeTheLoopRunsDrawsNothingAndValidates) {
+// Before the loop runs a paint draws nothing; after, it is one frame. Either
+// way it validates the window: no paint storm.
+TEST_F(WindowTest, PaintIsOneFrameOnceTheLoopRuns) {
     HWND window = testWindow();
     useRealClientSize();
     ASSERT_TRUE(startWindowScene());
@@ -148,13 +151,8 @@ TEST_F(WindowTest, PaintBeforeTheLoopRunsDrawsNothingAndValidates) {
     EXPECT_EQ(SendMessageA(window, WM_PAINT, 0, 0), 0);
     EXPECT_EQ(tunnel.visibleRings, 0) << "no frame was built";
     EXPECT_EQ(frameRate.framesSinceStamp, 0);
-    EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE)) << "no paint storm";
-}
+    EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
 
-TEST_F(WindowTest, PaintWhileRunningIsOneFrame) {
-    HWND window = testWindow();
-    useRealClientSize();
-    ASSERT_TRUE(startWindowScene());
     startRealFrameClock(0.25);
     windowState.running = 1;
 
@@ -166,7 +164,7 @@ TEST_F(WindowTest, PaintWhileRunningIsOneFrame) {
     EXPECT_EQ(tunnel.travel, static_cast<float>(8000.0 * static_cast<double>(frameClock.delta)));
     EXPECT_GT(tunnel.visibleRings, 1);
     EXPECT_EQ(frameRate.framesSinceStamp, 1);
-    EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE)) << "the paint validated the window";
+    EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
 
     const float firstTime = frameClock.time;
     SendMessageA(window, WM_PAINT, 0, 0);
@@ -254,6 +252,38 @@ TEST_F(WindowTest, MenuHasOnePopupWithTheCommandsInOrder) {
     }
 }
 
+// Characters, Esc, menu items and the accelerator (1 in the high word) act as
+// the commands they stand for; anything else leaves the journey alone.
+TEST_F(WindowTest, MessagesActAsTheirCommands) {
+    startJourney(windowVoyage.journey);
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        std::optional<Command> meant;
+    } cases[] = {{WM_CHAR, '+', Command::Faster},
+                 {WM_COMMAND, MAKEWPARAM(ID_SLOWER, 0), Command::Slower},
+                 {WM_CHAR, ' ', Command::TogglePulse},
+                 {WM_COMMAND, MAKEWPARAM(ID_FASTER, 1), Command::Faster},
+                 {WM_COMMAND, MAKEWPARAM(12345, 0), {}},
+                 {WM_COMMAND, 0, {}},
+                 {WM_CHAR, 'a', {}},
+                 {WM_CHAR, 27 + 256, {}},
+                 {WM_CHAR, '+' + 256, {}},
+                 {WM_CHAR, 0, {}},
+                 {WM_CHAR, 27, Command::EndJourney}};
+    static Journey expected;
+    for (const auto& c : cases) {
+        expected = windowVoyage.journey;
+        if (c.meant) {
+            applyCommand(expected, *c.meant);
+        }
+        EXPECT_EQ(SendMessageA(testWindow(), c.message, c.wParam, 0), 0);
+        EXPECT_EQ(std::memcmp(&expected.tunnel, &tunnel, sizeof tunnel), 0)
+            << "message " << c.message << ", wParam " << c.wParam;
+    }
+    EXPECT_EQ(tunnel.quitRequested, 1);
+}
+
 TEST_F(WindowTest, ExitCommandPostsDestroyNotClose) {
     HWND window = testWindow();
     EXPECT_EQ(SendMessageA(window, WM_COMMAND, MAKEWPARAM(ID_EXIT, 0), 0), 0);
@@ -295,13 +325,13 @@ TEST_F(FullscreenTest, TogglesBetweenFramedAndTopmostBorderless) {
     EXPECT_EQ(style() & ~0x00C40000u, framedStyle & ~0x00C40000u) << "other bits kept";
     EXPECT_EQ(GetMenu(window), nullptr);
     EXPECT_EQ(windowState.savedMenu, menu);
-    expectSameRect(windowState.savedRect, framed);
+    EXPECT_TRUE(sameRect(windowState.savedRect, framed));
     EXPECT_TRUE(exStyle() & WS_EX_TOPMOST);
     const int bx = GetSystemMetrics(SM_CXBORDER);
     const int by = GetSystemMetrics(SM_CYBORDER);
     const RECT full = {-bx, -by, GetSystemMetrics(SM_CXSCREEN) + bx,
                        GetSystemMetrics(SM_CYSCREEN) + by};
-    expectSameRect(windowRect(), full);
+    EXPECT_TRUE(sameRect(windowRect(), full));
     RECT client = {};
     GetClientRect(window, &client);
     EXPECT_EQ(windowState.clientWidth, client.right) << "WM_SIZE followed the new size";
@@ -312,7 +342,7 @@ TEST_F(FullscreenTest, TogglesBetweenFramedAndTopmostBorderless) {
     EXPECT_EQ(windowState.fullscreen, 0);
     EXPECT_EQ(style(), framedStyle);
     EXPECT_EQ(GetMenu(window), menu) << "the same menu returns";
-    expectSameRect(windowRect(), framed);
+    EXPECT_TRUE(sameRect(windowRect(), framed));
     EXPECT_FALSE(exStyle() & WS_EX_TOPMOST);
     GetClientRect(window, &client);
     EXPECT_EQ(windowState.clientWidth, client.right);
@@ -330,7 +360,7 @@ TEST_F(FullscreenTest, MovedWindowReturnsToItsOwnRectangle) {
     toggleFullscreen();
     toggleFullscreen();
     drainMessages();
-    expectSameRect(windowRect(), moved);
+    EXPECT_TRUE(sameRect(windowRect(), moved));
     MoveWindow(window, original.left, original.top, original.right - original.left,
                original.bottom - original.top, TRUE);
     drainMessages();

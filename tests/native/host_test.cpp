@@ -34,7 +34,6 @@ TEST(HostOptions, OneOrTwoDashesAndNothingElse) {
 
 TEST(HostOptions, ModesSettingsAndIgnoredOptions) {
     const HostOptions none = parse({});
-    EXPECT_EQ(none.mode, HostMode::Window);
     EXPECT_EQ(none.settings.speedSteps, 0);
     EXPECT_EQ(none.settings.pulse, 0);
     EXPECT_EQ(none.printRate, 0);
@@ -66,8 +65,6 @@ TEST(HostOptions, ModesSettingsAndIgnoredOptions) {
     EXPECT_EQ(saver.windowId, 0u);
     EXPECT_EQ(saver.printRate, 1);
     EXPECT_EQ(parse({"--saver", "--wallpaper"}).mode, HostMode::Wallpaper);
-    EXPECT_EQ(parse({"--help"}).mode, HostMode::Help);
-    EXPECT_EQ(parse({"-donate"}).mode, HostMode::Donate);
 }
 
 TEST(HostOptions, RefusedWithTheArgumentToBlame) {
