@@ -169,15 +169,13 @@ def wait_for_pictures(program, name, wanted, timeout=30):
         picture = program.screenshot("%s-%d.png" % (name, n))
         return picture, (begun + time.monotonic()) / 2
 
-    state = {"n": 0}
-    state["last"], state["at"] = shot(0)
+    shots = [shot(0)]
 
     def settled():
         time.sleep(0.7)
-        state["n"] += 1
-        picture, at = shot(state["n"])
-        rate = picture.mean_difference(state["last"]) / (at - state["at"]) * 0.7
-        state["last"], state["at"] = picture, at
+        (last, last_at), (picture, at) = shots[-1], shot(len(shots))
+        shots.append((picture, at))
+        rate = picture.mean_difference(last) / (at - last_at) * 0.7
         return rate < 1.0 if wanted == "still" else rate > 4.0
 
     wait_for("a %s picture (%s)" % (wanted, name), settled, timeout, interval=0)

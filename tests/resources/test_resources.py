@@ -12,7 +12,8 @@ import unittest
 
 REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 sys.path.insert(0, os.path.join(REPO, "tests", "drivers"))
-from formats import bmp, icon_directory, icon_image, read, res_entries, version_node  # noqa: E402
+from formats import (bmp, file_version, icon_directory, icon_image, read,  # noqa: E402
+                     res_entries, version_node)
 
 RESOURCES = os.path.join(REPO, "resources")
 GENERATOR = os.path.join(REPO, "tools", "make_resources.py")
@@ -277,11 +278,10 @@ class ResourceScriptTest(unittest.TestCase):
         self.assertEqual(key, "VS_VERSION_INFO")
         self.assertEqual(end, len(body))
         self.assertEqual(len(fixed), 52)
-        signature, _struct_version, file_ms, file_ls, prod_ms, prod_ls = \
-            struct.unpack_from("<6I", fixed, 0)
-        self.assertEqual(signature, 0xFEEF04BD)
-        self.assertEqual((file_ms, file_ls), (0x00010000, 0x00030001))
-        self.assertEqual((prod_ms, prod_ls), (0x00010000, 0x00030001))
+        version = os.environ["RINGVOYAGE_VERSION"]
+        # The fixed file and product versions, as project(VERSION) gives them.
+        self.assertEqual(file_version(body), tuple(int(n) for n in version.split(".")))
+        self.assertEqual(struct.unpack_from("<II", fixed, 16), struct.unpack_from("<II", fixed, 8))
         file_type = struct.unpack_from("<I", fixed, 36)[0]
         self.assertEqual(file_type, 1, "VFT_APP")
 
@@ -290,7 +290,6 @@ class ResourceScriptTest(unittest.TestCase):
         tables = blocks["StringFileInfo"][2]
         self.assertEqual([t[0] for t in tables], ["040704B0"])
         strings = {s[0]: s[1] for s in tables[0][2]}
-        version = os.environ["RINGVOYAGE_VERSION"]
         self.assertLessEqual(dict(ProductName="Ringvoyage", FileDescription="Ringvoyage",
                                   FileVersion=version, ProductVersion=version,
                                   OriginalFilename="Ringvoyage.exe").items(), strings.items())
