@@ -1,20 +1,28 @@
 """What the end-to-end drivers share: checks that fail with one line,
-polling, helper commands, the readout's patterns, pictures and their
-motion, a process's CPU time, and stopping a process."""
+polling, helper commands, X windows, the readout's patterns, pictures and
+their motion, a process's CPU time, stopping a process, and a driver's
+exit status."""
 
 import os
 import re
 import subprocess
 import time
 
+from formats import ppm
+
 # The readout's version, from project(VERSION) through the test's registration.
 READOUT_VERSION = re.escape(os.environ.get("RINGVOYAGE_READOUT_VERSION", "(not given)"))
 # The readout as a title shows it, and as --fps prints it (no leading blank).
 READOUT = re.compile(r"^ Ringvoyage %s - ([0-9.e+]+) FPS$" % READOUT_VERSION)
 PRINTED_READOUT = re.compile(r"^Ringvoyage %s - ([0-9.e+]+) FPS$" % READOUT_VERSION)
+SKIP = 77  # the tests' SKIP_RETURN_CODE
 
 
 class Failure(Exception):
+    pass
+
+
+class Skip(Exception):
     pass
 
 
@@ -52,30 +60,81 @@ def wait_for(description, predicate, timeout, interval=0.2):
         time.sleep(interval)
 
 
-class Image:
-    """An RGB picture read through ImageMagick as a binary PPM."""
+def driver_status(body, *args):
+    """A driver's exit status: 0 when body passes, 77 when it skips, else 1,
+    with the reason on one line."""
+    try:
+        body(*args)
+    except Skip as reason:
+        log("SKIP: %s" % reason)
+        return SKIP
+    except (Failure, subprocess.SubprocessError, OSError) as error:
+        log("FAIL: %s" % error)
+        return 1
+    log("PASS")
+    return 0
 
-    def __init__(self, path):
-        data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], stdout=subprocess.PIPE,
-                              check=True, timeout=30).stdout
-        fields = []
-        pos = 0
-        while len(fields) < 4:
-            while data[pos:pos + 1].isspace():
-                pos += 1
-            if data[pos:pos + 1] == b"#":
-                pos = data.index(b"\n", pos)
-                continue
-            end = pos
-            while not data[end:end + 1].isspace():
-                end += 1
-            fields.append(data[pos:end])
-            pos = end
-        if fields[0] != b"P6" or int(fields[3]) != 255:
-            raise Failure("unexpected image format from convert: %r" % fields)
-        self.width = int(fields[1])
-        self.height = int(fields[2])
-        self.pixels = data[pos + 1:pos + 1 + 3 * self.width * self.height]
+
+def visible_windows(name, pid=None, display=None):
+    """Ids of the visible X windows whose name matches (and of that process)."""
+    # --all: without it xdotool matches the pid OR the name.
+    by_pid = ["--pid", str(pid)] if pid else []
+    return run(["xdotool", "search", "--all", "--onlyvisible"] + by_pid + ["--name", name],
+               check_rc=False, env_display=display).split()
+
+
+def find_window(process, what="the program's window", timeout=60):
+    """Waits for the process's visible window titled ' Ringvoyage...'."""
+
+    def search():
+        if process.poll() is not None:
+            raise Failure("program ended before %s appeared (exit code %d)" %
+                          (what, process.returncode))
+        return visible_windows("^ Ringvoyage", process.pid)
+
+    return wait_for(what, search, timeout, interval=0.3)[0]
+
+
+def geometry(window):
+    """(x, y, width, height) of an X window."""
+    out = run(["xwininfo", "-id", window])
+    keys = ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")
+    found = [re.search(r"^\s*%s:\s*(-?\d+)" % key, out, re.M) for key in keys]
+    if not all(found):
+        raise Failure("xwininfo gave no geometry for %s" % window)
+    return tuple(int(match.group(1)) for match in found)
+
+
+def display_size():
+    width, height = run(["xdotool", "getdisplaygeometry"]).split()
+    return int(width), int(height)
+
+
+def title(window):
+    return run(["xdotool", "getwindowname", window]).rstrip("\n")
+
+
+def focus(window, display=None):
+    run(["xdotool", "windowfocus", "--sync", window], timeout=15, env_display=display)
+
+
+def screenshot(window, path=None):
+    """A window's picture (an X id, or "root"), kept as the file path if given."""
+    if path:
+        run(["import", "-window", window, path])
+    source = ["convert", path] if path else ["import", "-window", window]
+    return Image(subprocess.run(source + ["-depth", "8", "ppm:-"], stdout=subprocess.PIPE,
+                                check=True, timeout=30).stdout)
+
+
+class Image:
+    """An RGB picture from a binary PPM (ImageMagick's, grim's)."""
+
+    def __init__(self, data):
+        try:
+            self.width, self.height, self.pixels = ppm(data)
+        except ValueError as error:
+            raise Failure(str(error))
 
     def region(self, x0, y0, x1, y1, step=2):
         """Yields (r, g, b) for every step-th pixel of a rectangle."""
@@ -95,16 +154,10 @@ class Image:
         return border, centre
 
     def mean_difference(self, other):
-        """Mean absolute difference per channel, sampled over the whole picture."""
+        """Mean change per channel; pictures of two sizes differ wholly."""
         if (self.width, self.height) != (other.width, other.height):
             return 255.0
-        a, b = self.pixels, other.pixels
-        total = 0
-        count = 0
-        for i in range(0, len(a), 3 * 7):
-            total += abs(a[i] - b[i]) + abs(a[i + 1] - b[i + 1]) + abs(a[i + 2] - b[i + 2])
-            count += 3
-        return total / count
+        return change(self.pixels, other.pixels)
 
 
 def luminance(pixels):
@@ -117,6 +170,10 @@ def is_wall_colour(pixel):
     return r >= 40 and r >= b + 15 and g >= b + 10
 
 
+def wall_share(pixels):
+    return sum(1 for p in pixels if is_wall_colour(p)) / len(pixels)
+
+
 def wait_for_tunnel(take_shot, what, timeout=30):
     """Waits for a drawn frame of the lit tunnel: a window shows before its
     first frame is drawn, and a screenshot may come before it."""
@@ -124,9 +181,8 @@ def wait_for_tunnel(take_shot, what, timeout=30):
 
     def lit():
         border, _ = take_shot().border_and_centre()
-        wall = sum(1 for p in border if is_wall_colour(p)) / len(border)
-        seen[:] = [luminance(border), 100 * wall]
-        return luminance(border) > 60 and wall > 0.6
+        seen[:] = [luminance(border), 100 * wall_share(border)]
+        return seen[0] > 60 and seen[1] > 60
 
     try:
         wait_for(what, lit, timeout, interval=0.3)
@@ -159,10 +215,43 @@ def motion(take_shot):
     return change(first, take_shot())
 
 
+def check_slowed(take_shot, slow_down):
+    """Many "-" slow the picture's motion well down."""
+    fast = motion(take_shot)
+    slow_down()
+    slow = motion(take_shot)
+    check(fast > 4 * slow and fast > 2, "'-' slows the picture (change %.1f, then %.1f)" %
+          (fast, slow))
+
+
 def cpu_seconds(pid):
     with open("/proc/%d/stat" % pid) as stat:
         fields = stat.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def cpu_share(pid, seconds):
+    """Share of one core a process used over `seconds`."""
+    before, begun = cpu_seconds(pid), time.monotonic()
+    time.sleep(seconds)
+    return (cpu_seconds(pid) - before) / (time.monotonic() - begun)
+
+
+def recording_script(path, log_path):
+    """An executable that stands in for a browser: it appends its arguments
+    to log_path."""
+    with open(path, "w") as f:
+        f.write("#!/bin/sh\nprintf '%%s\\n' \"$*\" >> '%s'\n" % log_path)
+    os.chmod(path, 0o755)
+
+
+def check_exit(process, what, code=0, timeout=60):
+    """Waits for a process to end, and checks its exit code."""
+    try:
+        got = process.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise Failure("%s: the program still runs %g s later" % (what, timeout))
+    check(got == code, "%s ends it with exit code %d (%d)" % (what, code, got))
 
 
 def stop(process):

@@ -9,6 +9,7 @@ leave a stuck key or a stray window for the next test.
 """
 
 import argparse
+import contextlib
 import os
 import re
 import signal
@@ -18,17 +19,13 @@ import time
 
 TITLE = " Ringvoyage"
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
-from e2e_support import (READOUT, Failure, Image, check, is_wall_colour, log,  # noqa: E402
-                         luminance, run, wait_for, wait_for_tunnel)
+from e2e_support import (READOUT, Failure, check, check_exit, cpu_share,  # noqa: E402
+                         display_size, driver_status, find_window, focus, geometry, log,
+                         luminance, recording_script, run, screenshot, title, visible_windows,
+                         wait_for, wait_for_tunnel, wall_share)
 
 # Keys any scenario may press; all are released at the end.
 KEYS = ["Escape", "plus", "minus", "space", "F11", "KP_Add", "KP_Subtract"]
-
-
-def display_size():
-    out = run(["xdotool", "getdisplaygeometry"])
-    width, height = out.split()
-    return int(width), int(height)
 
 
 def client_window_of(window):
@@ -39,6 +36,18 @@ def client_window_of(window):
     if not children:
         return window
     return max(children, key=lambda c: int(c[1]) * int(c[2]))[0]
+
+
+def reg(options, *args, check_rc=True):
+    """Wine's reg command in the test's prefix."""
+    return run([options.wine_run, "reg"] + [str(a) for a in args], timeout=60, check_rc=check_rc)
+
+
+def kill_group(process):
+    """Ends a helper started in a session of its own, and all it started."""
+    if process.poll() is None:
+        os.killpg(process.pid, signal.SIGKILL)
+    process.wait(timeout=30)
 
 
 class Program:
@@ -55,79 +64,53 @@ class Program:
                                         stdout=self.stderr_file, stderr=self.stderr_file,
                                         env=env, start_new_session=True)
         self.window = None
-        self.client = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.cleanup()
 
     def find_window(self, timeout=60):
-        """Waits for the program's visible top-level window titled ' Ringvoyage...'."""
-
-        def search():
-            if self.process.poll() is not None:
-                raise Failure("program ended before its window appeared (exit code %d)" %
-                              self.process.returncode)
-            # --all: without it xdotool matches the pid OR the name, and finds
-            # the window of another (or a just-ended) program.
-            out = run(["xdotool", "search", "--all", "--onlyvisible", "--pid",
-                       str(self.process.pid), "--name", "^ Ringvoyage"], check_rc=False)
-            ids = out.split()
-            return ids[0] if ids else None
-
-        self.window = wait_for("the program's window", search, timeout, interval=0.3)
+        self.window = find_window(self.process, timeout=timeout)
         return self.window
 
     def title(self):
-        return run(["xdotool", "getwindowname", self.window]).rstrip("\n")
+        return title(self.window)
 
     def geometry(self):
         """(x, y, width, height) of the top-level X window."""
-        out = run(["xwininfo", "-id", self.window])
-        values = {}
-        for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"):
-            match = re.search(r"^\s*%s:\s*(-?\d+)" % key, out, re.M)
-            if not match:
-                raise Failure("xwininfo gave no %s" % key)
-            values[key] = int(match.group(1))
-        return (values["Absolute upper-left X"], values["Absolute upper-left Y"], values["Width"],
-                values["Height"])
+        return geometry(self.window)
 
-    def client_window(self):
-        return client_window_of(self.window)
+    def client_size(self):
+        return geometry(client_window_of(self.window))[2:]
 
     def screenshot(self, name):
-        path = os.path.join(self.options.workdir, name)
-        run(["import", "-window", self.client_window(), path])
-        return Image(path)
+        return screenshot(client_window_of(self.window), os.path.join(self.options.workdir, name))
 
     def alive(self):
         return self.process.poll() is None
 
-    def wait_readout(self, timeout=30):
+    def wait_readout(self, after=None, what="its start", timeout=30):
+        """The first readout in the title that is not `after`."""
+
         def readout():
-            if not self.alive():
-                raise Failure("program ended (exit code %d)" % self.process.returncode)
-            title = self.title()
-            return title if READOUT.match(title) else None
-
-        return wait_for("a frame-rate readout in the title", readout, timeout)
-
-    def check_still_animating(self, what, timeout=20):
-        """The program runs and replaces its readout with a new one."""
-        first = self.wait_readout()
-
-        def changed():
             if not self.alive():
                 raise Failure("program ended after %s (exit code %d)" %
                               (what, self.process.returncode))
-            title = self.title()
-            return title if READOUT.match(title) and title != first else None
+            text = self.title()
+            return text if READOUT.match(text) and text != after else None
 
-        second = wait_for("a new readout after %s" % what, changed, timeout)
+        return wait_for("a new readout after %s" % what, readout, timeout)
+
+    def check_still_animating(self, what, timeout=20):
+        """The program runs and replaces its readout with a new one."""
+        first = self.wait_readout(what=what)
+        second = self.wait_readout(first, what, timeout)
         log("ok: still animating after %s (%r -> %r)" % (what, first, second))
 
-    def focus(self):
-        run(["xdotool", "windowfocus", "--sync", self.window], timeout=15)
-
     def key(self, *keys):
-        self.focus()
+        focus(self.window)
         run(["xdotool", "key", "--delay", "40"] + list(keys))
 
     def send_command(self, command, *arguments, window=None):
@@ -141,16 +124,7 @@ class Program:
               (command, result.returncode, result.stdout.strip()))
 
     def cpu_share(self, seconds=4):
-        """Share of one core the program's process used over `seconds`."""
-
-        def used():
-            with open("/proc/%d/stat" % self.process.pid) as f:
-                fields = f.read().rsplit(")", 1)[1].split()
-            return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-
-        before, begun = used(), time.monotonic()
-        time.sleep(seconds)
-        return (used() - before) / (time.monotonic() - begun)
+        return cpu_share(self.process.pid, seconds)
 
     def output(self):
         with open(self.stderr_path, errors="replace") as f:
@@ -161,6 +135,9 @@ class Program:
             return self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             raise Failure("program still running %g s later" % timeout)
+
+    def check_exit(self, what, code=0, timeout=60):
+        check_exit(self.process, what, code, timeout)
 
     def cleanup(self):
         if self.alive():
@@ -192,15 +169,13 @@ def wait_for_pictures(program, name, wanted, timeout=30):
         picture = program.screenshot("%s-%d.png" % (name, n))
         return picture, (begun + time.monotonic()) / 2
 
-    state = {"n": 0}
-    state["last"], state["at"] = shot(0)
+    shots = [shot(0)]
 
     def settled():
         time.sleep(0.7)
-        state["n"] += 1
-        picture, at = shot(state["n"])
-        rate = picture.mean_difference(state["last"]) / (at - state["at"]) * 0.7
-        state["last"], state["at"] = picture, at
+        (last, last_at), (picture, at) = shots[-1], shot(len(shots))
+        shots.append((picture, at))
+        rate = picture.mean_difference(last) / (at - last_at) * 0.7
         return rate < 1.0 if wanted == "still" else rate > 4.0
 
     wait_for("a %s picture (%s)" % (wanted, name), settled, timeout, interval=0)
@@ -209,38 +184,33 @@ def wait_for_pictures(program, name, wanted, timeout=30):
 def exit_by_menu(program):
     """The menu's Exit ends the program with exit code 0."""
     program.send_command(40003)
-    code = program.wait_exit(60)
-    check(code == 0, "menu Exit ends the program with exit code 0 (%d)" % code)
+    program.check_exit("menu Exit")
 
 
 def scenario_startup(program):
     """Window, title, readout, debugger output and a picture of the tunnel."""
     program.find_window()
-    title = program.title()
+    text = program.title()
     # The readout may already have replaced the initial title.
-    check(title == TITLE or READOUT.match(title), "initial title %r" % title)
+    check(text == TITLE or READOUT.match(text), "initial title %r" % text)
     log("ok: title turned into the readout %r" % program.wait_readout())
-    x, y, width, height = program.geometry()
+    width, height = program.geometry()[2:]
     check(abs(width - 800) <= 2 and abs(height - 600) <= 2,
           "window is 800x600 (%dx%d)" % (width, height))
 
     shot = program.screenshot("startup.png")
     border, centre = shot.border_and_centre()
-    border_light = luminance(border)
-    centre_light = luminance(centre)
-    wall = sum(1 for p in border if is_wall_colour(p)) / len(border)
+    border_light, centre_light, wall = luminance(border), luminance(centre), wall_share(border)
     log("picture %dx%d: border luminance %.1f, centre %.1f, wall-coloured border %.0f%%" %
         (shot.width, shot.height, border_light, centre_light, 100 * wall))
     check(border_light > 60, "the picture is not black near the edges")
     check(wall > 0.6, "the edges show the wall's yellow-green and brown")
-    check(centre_light < 0.75 * border_light, "the tunnel is darker in the middle than at the edges")
+    check(centre_light < 0.75 * border_light,
+          "the tunnel is darker in the middle than at the edges")
 
     program.send_command("close")
-    code = program.wait_exit(60)
-    check(code == 0, "closing the window ends the program with exit code 0 (%d)" % code)
-    with open(program.stderr_path, errors="replace") as f:
-        debug = f.read()
-    check(re.search(r"PixelFormat Selected: \d+\\nBPP: \d+\\n", debug) is not None,
+    program.check_exit("closing the window")
+    check(re.search(r"PixelFormat Selected: \d+\\nBPP: \d+\\n", program.output()) is not None,
           "the pixel format is reported on the debugger output")
 
 
@@ -248,8 +218,6 @@ def scenario_keys(program):
     """"-" slows the journey down to a standstill and "+" speeds it up again,
     from the main keys and from the keypad; space is taken without a hitch;
     the program keeps running throughout."""
-    program.find_window()
-    program.wait_readout()
     wait_for_pictures(program, "start", "moving")
     # 30 times "-" take 8000 units/s down to the lower bound, 15.625 units/s
     # (a ring every 16 s): a picture that no longer visibly moves. 30 times
@@ -279,26 +247,17 @@ def check_fullscreen(program, how):
 
     x, y, w, h = wait_for("the window to cover the %dx%d screen" % (screen_w, screen_h), covers, 15)
     log("ok: %s: the window covers the screen (%dx%d at %d,%d)" % (how, w, h, x, y))
-    client = program.client_window()
-    info = run(["xwininfo", "-id", client])
-    cw = int(re.search(r"Width:\s*(\d+)", info).group(1))
-    ch = int(re.search(r"Height:\s*(\d+)", info).group(1))
+    cw, ch = program.client_size()
     check(cw >= screen_w and ch >= screen_h,
           "%s: no frame, caption or menu, the client area is %dx%d" % (how, cw, ch))
     program.check_still_animating(how)
 
 
 def check_windowed(program, how, framed_geometry):
-    def restored():
-        geometry = program.geometry()
-        return geometry if geometry == framed_geometry else None
-
-    wait_for("the window to return to %r" % (framed_geometry,), restored, 15)
+    wait_for("the window to return to %r" % (framed_geometry,),
+             lambda: program.geometry() == framed_geometry, 15)
     log("ok: %s: the window is back at %dx%d" % (how, framed_geometry[2], framed_geometry[3]))
-    client = program.client_window()
-    info = run(["xwininfo", "-id", client])
-    cw = int(re.search(r"Width:\s*(\d+)", info).group(1))
-    ch = int(re.search(r"Height:\s*(\d+)", info).group(1))
+    cw, ch = program.client_size()
     check(cw < framed_geometry[2] and ch < framed_geometry[3] - 20,
           "%s: frame, caption and menu are back (client %dx%d)" % (how, cw, ch))
     program.check_still_animating(how)
@@ -310,10 +269,8 @@ def check_maximised(program, how):
 
     def maximised():
         x, y, w, h = program.geometry()
-        info = run(["xwininfo", "-id", program.client_window()])
-        ch = int(re.search(r"Height:\s*(\d+)", info).group(1))
         return (x <= 0 and y <= 0 and x + w >= screen_w and y + h >= screen_h and
-                ch < screen_h - 20)
+                program.client_size()[1] < screen_h - 20)
 
     wait_for("the window to be maximised, framed (%s)" % how, maximised, 15)
     log("ok: %s: the window is maximised, with caption and menu" % how)
@@ -325,15 +282,12 @@ def scenario_fullscreen(program):
     window and back to the framed 800x600 one. Chosen while minimised or
     maximised, a restore shows the fullscreen picture, and leaving it gives
     the window back as it was."""
-    program.find_window()
-    program.wait_readout()
     framed = program.geometry()
     check(abs(framed[2] - 800) <= 2 and abs(framed[3] - 600) <= 2,
           "window starts at 800x600 (%dx%d)" % framed[2:])
     program.key("F11")
     check_fullscreen(program, "F11")
-    shot = program.screenshot("fullscreen.png")
-    border, _ = shot.border_and_centre()
+    border, _ = program.screenshot("fullscreen.png").border_and_centre()
     check(luminance(border) > 60, "the fullscreen picture is not black")
     program.key("F11")
     check_windowed(program, "second F11", framed)
@@ -367,22 +321,17 @@ class RecordingBrowser:
     def __init__(self, options):
         self.options = options
         self.log_path = os.path.join(options.workdir, "opened-addresses.txt")
-        self.script = os.path.join(options.workdir, "record-address.sh")
 
     def __enter__(self):
         if os.path.exists(self.log_path):
             os.remove(self.log_path)
-        with open(self.script, "w") as f:
-            f.write("#!/bin/sh\nprintf '%%s\\n' \"$*\" >> '%s'\n" % self.log_path)
-        os.chmod(self.script, 0o755)
-        self.reg("add", BROWSER_KEY, "/v", "Browsers", "/t", "REG_SZ", "/d", self.script, "/f")
+        script = os.path.join(self.options.workdir, "record-address.sh")
+        recording_script(script, self.log_path)
+        reg(self.options, "add", BROWSER_KEY, "/v", "Browsers", "/t", "REG_SZ", "/d", script, "/f")
         return self
 
     def __exit__(self, *_):
-        self.reg("delete", BROWSER_KEY, "/v", "Browsers", "/f")
-
-    def reg(self, *args):
-        run([self.options.wine_run, "reg"] + list(args), timeout=60)
+        reg(self.options, "delete", BROWSER_KEY, "/v", "Browsers", "/f")
 
     def opened(self):
         try:
@@ -396,8 +345,6 @@ def scenario_menu(program):
     """Homepage and Donate open their addresses in the browser; Faster and
     Slower leave the program running; Exit ends it."""
     with RecordingBrowser(program.options) as browser:
-        program.find_window()
-        program.wait_readout()
         for command, name, address in ((40002, "Homepage", HOME_PAGE),
                                        (40004, "Donate", DONATE_PAGE)):
             before = len(browser.opened())
@@ -414,10 +361,8 @@ def scenario_menu(program):
 
 def scenario_hold_keys(program):
     """Auto-repeated "+" and then "-" for seconds: no crash, no hang."""
-    program.find_window()
-    program.wait_readout()
     for key in ("plus", "minus"):
-        program.focus()
+        focus(program.window)
         run(["xdotool", "keydown", key])
         try:
             time.sleep(4)
@@ -429,34 +374,21 @@ def scenario_hold_keys(program):
 
 def scenario_escape(program):
     """Esc ends the journey; the program closes by itself with exit code 0."""
-    program.find_window()
-    program.wait_readout()
     program.key("Escape")
-    code = program.wait_exit(60)
-    check(code == 0, "Esc ends the program by itself with exit code 0 (%d)" % code)
-
-
-def scenario_exit(program):
-    """The menu's Exit ends the program with exit code 0."""
-    program.find_window()
-    program.wait_readout()
-    exit_by_menu(program)
+    program.check_exit("Esc, by itself")
 
 
 def scenario_close(program):
     """Closing the window (WM_CLOSE) ends the program with exit code 0; an
     unknown command id is ignored."""
-    program.find_window()
-    program.wait_readout()
     program.send_command(40099)
     program.check_still_animating("an unknown command")
     program.send_command("close")
-    code = program.wait_exit(60)
-    check(code == 0, "closing the window ends the program with exit code 0 (%d)" % code)
+    program.check_exit("closing the window")
 
 
-def readout_rate(title):
-    return float(title.rsplit(" - ", 1)[1].split()[0])
+def readout_rate(text):
+    return float(text.rsplit(" - ", 1)[1].split()[0])
 
 
 def scenario_rest(program):
@@ -464,7 +396,6 @@ def scenario_rest(program):
     first readout after a rest counts only the frames since; Fullscreen while
     minimised keeps the normal rectangle; Esc ends the program even when its
     fly-out cannot be seen."""
-    program.find_window()
     before = readout_rate(program.wait_readout())
     program.send_command("minimize")
     time.sleep(0.5)
@@ -472,9 +403,7 @@ def scenario_rest(program):
     check(share < 0.1, "minimised, the program rests (%.2f of a core)" % share)
     last = program.title()
     program.send_command("restore")
-    after = readout_rate(wait_for("a readout after the rest",
-                                  lambda: READOUT.match(program.title()) and
-                                  program.title() != last and program.title(), 20))
+    after = readout_rate(program.wait_readout(last, "the rest", 20))
     check(after > before / 3, "the first readout after 4 s minimised is %g FPS (%g before)" %
           (after, before))
 
@@ -499,8 +428,7 @@ def scenario_rest(program):
     program.key(*(["minus"] * 10))
     program.key("Escape")
     program.send_command("minimize")
-    code = program.wait_exit(15)
-    check(code == 0, "Esc, then minimised: the program ends with exit code 0 (%d)" % code)
+    program.check_exit("Esc, then a minimise", timeout=15)
 
 
 def scenario_error_box(program):
@@ -511,31 +439,24 @@ def scenario_error_box(program):
     def error_box():
         if not program.alive():
             raise Failure("program ended (exit code %d)" % program.process.returncode)
-        return run(["xdotool", "search", "--all", "--onlyvisible", "--pid",
-                    str(program.process.pid), "--name", "^Error$"],
-                   check_rc=False, env_display=display).split()
+        return visible_windows("^Error$", program.process.pid, display)
 
     box = wait_for("the \"Error\" box", error_box, 60)[0]
     share = program.cpu_share()
     check(share < 0.1, "while the box waits, the program rests (%.2f of a core)" % share)
-    run(["xdotool", "windowfocus", "--sync", box], env_display=display)
+    focus(box, display)
     run(["xdotool", "key", "Return"], env_display=display)
-    code = program.wait_exit(30)
-    check(code == 1, "OK on the box ends the program with exit code 1 (%d)" % code)
+    program.check_exit("OK on the box", 1, 30)
 
 
-def start_saver(options, *arguments, env=None):
+def start_saver(options, *arguments, env=None, log_name="program.stderr"):
     return Program(options, dict(os.environ, **(env or {})),
-                   [options.wine_run, options.scr] + [str(a) for a in arguments])
+                   [options.wine_run, options.scr] + [str(a) for a in arguments], log_name)
 
 
 # Wine's trace of the X events a program handles and of its windows, with
 # timestamps of Wine's tick count: CLOCK_MONOTONIC_RAW in milliseconds.
 EVENT_TRACE = {"WINEDEBUG": "-all,+timestamp,+event,+x11drv"}
-
-
-def wine_clock():
-    return time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
 
 
 def reaction_times(output, event):
@@ -550,14 +471,11 @@ def reaction_times(output, event):
 
 
 def check_input_ends_saver(options, what, event, *xdotool):
-    saver = start_saver(options, "/s", env=EVENT_TRACE)
-    try:
-        saver.find_window()
-        saver.focus()
-        sent = wine_clock()
+    with start_saver(options, "/s", env=EVENT_TRACE) as saver:
+        focus(saver.find_window())
+        sent = time.clock_gettime(time.CLOCK_MONOTONIC_RAW)  # Wine's clock
         run(["xdotool"] + list(xdotool))
-        code = saver.wait_exit(15)
-        check(code == 0, "%s ends the saver with exit code 0 (%d)" % (what, code))
+        saver.check_exit(what, timeout=15)
         # Timed by the saver's own trace from the input it received: polling
         # for the window would add a loaded machine's delays. Before that, a
         # full-screen frame in progress may hold the input on such a machine
@@ -566,8 +484,6 @@ def check_input_ends_saver(options, what, event, *xdotool):
         check(gone - handled < 0.5 and 0 <= handled - sent < 2, "%s takes the saver off the "
               "screen at once (%.3f s, received %.3f s after it was sent)" %
               (what, gone - handled, handled - sent))
-    finally:
-        saver.cleanup()
 
 
 def scenario_saver_run(first):
@@ -580,9 +496,8 @@ def scenario_saver_run(first):
     x, y, w, h = first.geometry()
     check(x <= 0 and y <= 0 and x + w >= screen_w and y + h >= screen_h,
           "the saver covers the %dx%d screen (%d,%d %dx%d)" % (screen_w, screen_h, x, y, w, h))
-    info = run(["xwininfo", "-id", first.client_window()])
-    client = tuple(int(re.search(r"%s:\s*(\d+)" % k, info).group(1)) for k in ("Width", "Height"))
-    check(client >= (screen_w, screen_h), "its client area covers the screen (%dx%d)" % client)
+    cw, ch = first.client_size()
+    check(cw >= screen_w and ch >= screen_h, "its client area covers the screen (%dx%d)" % (cw, ch))
     wait_for_tunnel(lambda: first.screenshot("saver.png"), "the saver")
     second = subprocess.run([first.options.wine_run, first.options.scr, "/s"],
                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -595,8 +510,7 @@ def scenario_saver_run(first):
     check(first.alive(), "a one-pixel jitter of the mouse leaves the saver running")
     # Just beyond the 4-pixel allowance, in one direction only.
     run(["xdotool", "mousemove_relative", "--", "5", "0"])
-    code = first.wait_exit(15)
-    check(code == 0, "a mouse move ends the saver with exit code 0 (%d)" % code)
+    first.check_exit("a mouse move", timeout=15)
 
     check_input_ends_saver(first.options, "a key", "KeyPress", "key", "a")
     check_input_ends_saver(first.options, "a mouse click", "ButtonPress", "click", "1")
@@ -604,21 +518,15 @@ def scenario_saver_run(first):
 
     # Another program's window takes the activation: the saver ends while
     # that window is still there, not once the activation comes back.
-    deactivated = start_saver(first.options, "/s")
-    host = None
-    try:
+    with start_saver(first.options, "/s") as deactivated:
         deactivated.find_window()
-        host = subprocess.Popen([first.options.wine_run, first.options.preview_host, "30"],
-                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL, start_new_session=True)
-        code = deactivated.wait_exit(15)
-        check(code == 0 and host.poll() is None,
-              "losing activation ends the saver with exit code 0 (%d)" % code)
-    finally:
-        deactivated.cleanup()
-        if host is not None and host.poll() is None:
-            os.killpg(host.pid, signal.SIGKILL)
-            host.wait(timeout=30)
+        host, _, _ = start_preview_host(first.options, 30)
+        try:
+            code = deactivated.wait_exit(15)
+            check(code == 0 and host.poll() is None,
+                  "losing activation ends the saver with exit code 0 (%d)" % code)
+        finally:
+            kill_group(host)
 
 
 def start_preview_host(options, seconds):
@@ -636,9 +544,8 @@ def start_preview_host(options, seconds):
 def lit_edge(picture, edge):
     """Whether the tenth of a picture at its right or bottom edge shows the walls."""
     w, h = picture.width, picture.height
-    pixels = list(picture.region(*((w - w // 10, 0, w, h) if edge == "right" else
-                                   (0, h - h // 10, w, h))))
-    return sum(1 for p in pixels if is_wall_colour(p)) / len(pixels) > 0.6
+    return wall_share(list(picture.region(*((w - w // 10, 0, w, h) if edge == "right" else
+                                            (0, h - h // 10, w, h))))) > 0.6
 
 
 DEBUG_KEY = r"HKCU\Software\Wine\Debug"
@@ -653,8 +560,8 @@ def check_frame_cap(program, preview, handle):
     frame, and none is one of 0 ms, which would poll."""
     options = program.options
     program.send_command("size", 160, 60, window=handle)
-    baseline = Program(options, dict(os.environ, WINEDEBUG="-all,+wgl"), None, "baseline.stderr")
-    try:
+    with Program(options, dict(os.environ, WINEDEBUG="-all,+wgl"), None,
+                 "baseline.stderr") as baseline:
         baseline.find_window()
         baseline.send_command("size", 160, 80)
         time.sleep(1)
@@ -666,8 +573,6 @@ def check_frame_cap(program, preview, handle):
         time.sleep(3)
         capped, free = [(after - b) / (time.monotonic() - begun)
                         for after, b in zip(swaps(), before)]
-    finally:
-        baseline.cleanup()
     check(capped <= 75, "the preview keeps to the display's 60 Hz (%.1f/s; the program beside "
           "it %.0f/s)" % (capped, free))
     # A machine too busy to outrun 60 Hz hides a missing cap from the rates,
@@ -688,32 +593,28 @@ def scenario_saver_preview(program):
     window, or the desktop's, ends it quietly with 1."""
     options = program.options
     host, handle, desktop = start_preview_host(options, 120)
-    preview = start_saver(options, "/p", handle, env={"WINEDEBUG": "-all,+wgl"})
     try:
-        # Closed once the preview draws: a slow start must not find it gone.
-        wait_for("the preview's first frame", lambda: "SwapBuffers" in preview.output(), 60)
-        program.send_command("close", window=handle)
-        code = preview.wait_exit(30)
-        check(code == 0, "the preview ends with exit code 0 once its window is closed (%d)" % code)
+        with start_saver(options, "/p", handle, env={"WINEDEBUG": "-all,+wgl"}) as preview:
+            # Closed once the preview draws: a slow start must not find it gone.
+            wait_for("the preview's first frame", lambda: "SwapBuffers" in preview.output(), 60)
+            program.send_command("close", window=handle)
+            preview.check_exit("closing the preview's window", timeout=30)
     finally:
-        preview.cleanup()
         host.wait(timeout=30)
 
     host, handle, desktop = start_preview_host(options, 120)
     # Wine's +wgl trace logs each swap, so the frames can be counted.
-    run([options.wine_run, "reg", "add", DEBUG_KEY, "/v", "RelayInclude", "/d",
-         "user32.MsgWaitForMultipleObjectsEx", "/f"], timeout=60)
-    preview = Program(options, dict(os.environ, WINEDEBUG="-all,+wgl,+relay"),
-                      [options.wine_run, options.scr, "/p", handle], "preview.stderr")
+    reg(options, "add", DEBUG_KEY, "/v", "RelayInclude", "/d", "user32.MsgWaitForMultipleObjectsEx",
+        "/f")
+    preview = start_saver(options, "/p", handle, env={"WINEDEBUG": "-all,+wgl,+relay"},
+                          log_name="preview.stderr")
     try:
-        host_window = wait_for("the preview host's window", lambda: run(
-            ["xdotool", "search", "--all", "--onlyvisible", "--name", "^Preview host$"],
-            check_rc=False).split(), 30)[0]
+        host_window = wait_for("the preview host's window",
+                               lambda: visible_windows("^Preview host$"), 30)[0]
 
         def host_shot():
-            path = os.path.join(options.workdir, "preview.png")
-            run(["import", "-window", client_window_of(host_window), path])
-            return Image(path)
+            return screenshot(client_window_of(host_window),
+                              os.path.join(options.workdir, "preview.png"))
 
         wait_for_tunnel(host_shot, "the preview")
         check_input_ends_saver(options, "during a preview, /s runs and a key", "KeyPress",
@@ -746,66 +647,51 @@ def scenario_saver_preview(program):
               "the preview ends with 0 (%d) %.2f s after its host's kill" % (code, took))
     finally:
         preview.cleanup()
-        run([options.wine_run, "reg", "delete", DEBUG_KEY, "/v", "RelayInclude", "/f"],
-            timeout=60, check_rc=False)
-        if host.poll() is None:
-            os.killpg(host.pid, signal.SIGKILL)
-        host.wait(timeout=30)
+        reg(options, "delete", DEBUG_KEY, "/v", "RelayInclude", "/f", check_rc=False)
+        kill_group(host)
 
-    on_desktop = start_saver(options, "/p", desktop)
-    try:
-        code = on_desktop.wait_exit(30)
-        check(code == 1, "/p of the desktop window ends with exit code 1 (%d)" % code)
-    finally:
-        on_desktop.cleanup()
-    code = program.wait_exit(30)
-    check(code == 1, "/p with a handle of no window ends with exit code 1 (%d)" % code)
+    with start_saver(options, "/p", desktop) as on_desktop:
+        on_desktop.check_exit("/p of the desktop window", 1, 30)
+    program.check_exit("/p with a handle of no window", 1, 30)
+
+
+SAVER_KEY = r"HKCU\Software\Ringvoyage\Screen saver"
+
+
+def type_into(window, *keys):
+    """Focuses a window and presses keys in it, slowly enough for a dialog."""
+    focus(window)
+    run(["xdotool", "key", "--delay", "100"] + list(keys))
 
 
 def saver_dialog(program):
-    return wait_for("the settings dialog or box", lambda: run(
-        ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(program.process.pid),
-         "--name", "^Ringvoyage screen saver$"], check_rc=False).split(), 60)[0]
+    return wait_for("the settings dialog or box", lambda: visible_windows(
+        "^Ringvoyage screen saver$", program.process.pid), 60)[0]
 
 
 def scenario_saver_settings(program):
     """/c shows the settings dialog with the stored values: Down moves to a
     faster speed up to the fastest, OK stores what is chosen and Esc nothing.
     Arguments nothing understands show a box; OK on it exits with 1."""
-    run(["xdotool", "windowfocus", "--sync", saver_dialog(program)], timeout=15)
     # Three steps faster were stored before.
-    run(["xdotool", "key", "--delay", "100", "Down", "Down", "Tab", "space", "Return"])
-    code = program.wait_exit(30)
-    check(code == 0, "OK closes the dialog with exit code 0 (%d)" % code)
-    stored = run([program.options.wine_run, "reg", "query", SAVER_KEY], timeout=60)
+    type_into(saver_dialog(program), "Down", "Down", "Tab", "space", "Return")
+    program.check_exit("OK on the dialog", timeout=30)
+    stored = reg(program.options, "query", SAVER_KEY)
     check(re.search(r"Speed steps\s+REG_DWORD\s+0x4\b", stored) and
           re.search(r"Pulse\s+REG_DWORD\s+0x1\b", stored),
           "four steps faster (the last choice) and pulsing rings are stored (%r)" % stored)
 
     # Esc closes a second dialog; a byte of 0x80 or more is no blank.
     for arguments, key, expected in ((["/c"], "Escape", 0), (["\u00e9"], "Return", 1)):
-        other = start_saver(program.options, *arguments)
-        try:
-            run(["xdotool", "windowfocus", "--sync", saver_dialog(other)], timeout=15)
-            run(["xdotool", "key", key])
-            code = other.wait_exit(30)
-            check(code == expected, "%s on %r ends with exit code %d (%d)" %
-                  (key, arguments, expected, code))
-        finally:
-            other.cleanup()
-    again = run([program.options.wine_run, "reg", "query", SAVER_KEY], timeout=60)
+        with start_saver(program.options, *arguments) as other:
+            type_into(saver_dialog(other), key)
+            other.check_exit("%s on %r" % (key, arguments), expected, 30)
+    again = reg(program.options, "query", SAVER_KEY)
     check(again == stored, "nothing more is stored (%r)" % again)
 
 
-SAVER_KEY = r"HKCU\Software\Ringvoyage\Screen saver"
-
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "frames"))
 import make_pictures  # noqa: E402
-
-
-def is_blue(pixel):
-    r, g, b = pixel
-    return b >= r + 40 and b >= g + 40
 
 
 def scenario_saver_picture(program):
@@ -817,62 +703,47 @@ def scenario_saver_picture(program):
     blue = os.path.join(folder, "blue.png")
     with open(blue, "wb") as out:
         out.write(make_pictures.solid_png(90, 50, (30, 60, 230, 255)))
-    run(["xdotool", "windowfocus", "--sync", saver_dialog(program)], timeout=15)
-    run(["xdotool", "key", "--delay", "100", "Tab", "Tab", "space"])  # Picture...
-    chooser = wait_for("the open dialog", lambda: run(
-        ["xdotool", "search", "--all", "--onlyvisible", "--name",
-         "^Picture for the tunnel walls$"], check_rc=False).split(), 60)[0]
-    run(["xdotool", "windowfocus", "--sync", chooser], timeout=15)
+    type_into(saver_dialog(program), "Tab", "Tab", "space")  # Picture...
+    chooser = wait_for("the open dialog",
+                       lambda: visible_windows("^Picture for the tunnel walls$"), 60)[0]
+    focus(chooser)
     time.sleep(0.5)
     run(["xdotool", "type", "--delay", "20", "Z:" + blue.replace("/", "\\")])
     run(["xdotool", "key", "Return"])
-    wait_for("the open dialog to close", lambda: not run(
-        ["xdotool", "search", "--all", "--onlyvisible", "--name",
-         "^Picture for the tunnel walls$"], check_rc=False).split(), 30)
-    run(["xdotool", "windowfocus", "--sync", saver_dialog(program)], timeout=15)
-    run(["xdotool", "key", "--delay", "100", "Tab", "Tab", "Return"])  # past Built-in tile to OK
-    code = program.wait_exit(30)
-    check(code == 0, "OK closes the dialog with exit code 0 (%d)" % code)
-    stored = run([program.options.wine_run, "reg", "query", SAVER_KEY], timeout=60)
+    wait_for("the open dialog to close",
+             lambda: not visible_windows("^Picture for the tunnel walls$"), 30)
+    type_into(saver_dialog(program), "Tab", "Tab", "Return")  # past Built-in tile to OK
+    program.check_exit("OK on the dialog", timeout=30)
+    stored = reg(program.options, "query", SAVER_KEY)
     check(re.search(r"Picture\s+REG_SZ\s+Z:.*blue\.png", stored),
           "the picture's path is stored (%r)" % stored)
 
-    def walls(what, wanted):
-        saver = start_saver(program.options, "/s")
-        try:
-            saver.find_window()
-            seen = []
+    with start_saver(program.options, "/s") as saver:
+        saver.find_window()
+        seen = []
 
-            def shows():
-                border, _ = saver.screenshot("picture.png").border_and_centre()
-                seen[:] = [sum(1 for p in border if is_blue(p)) / len(border)]
-                return wanted(seen[0])
+        def blue_walls():
+            border, _ = saver.screenshot("picture.png").border_and_centre()
+            seen[:] = [sum(1 for r, g, b in border if b >= r + 40 and b >= g + 40) / len(border)]
+            return seen[0] > 0.6
 
-            wait_for(what, shows, 30, interval=0.3)
-            log("ok: %s (%.0f%% of the border blue)" % (what, 100 * seen[0]))
-        finally:
-            saver.cleanup()
-
-    walls("/s shows the blue picture on the walls", lambda share: share > 0.6)
+        wait_for("/s to show the blue picture on the walls", blue_walls, 30, interval=0.3)
+        log("ok: /s shows the blue picture on the walls (%.0f%% of the border blue)" %
+            (100 * seen[0]))
     damaged = "Z:" + os.path.join(folder, "damaged.png").replace("/", "\\")
-    run([program.options.wine_run, "reg", "add", SAVER_KEY, "/v", "Picture", "/t", "REG_SZ",
-         "/d", damaged, "/f"], timeout=60)
-    saver = start_saver(program.options, "/s")
-    try:
+    reg(program.options, "add", SAVER_KEY, "/v", "Picture", "/t", "REG_SZ", "/d", damaged, "/f")
+    with start_saver(program.options, "/s") as saver:
         saver.find_window()
         wait_for_tunnel(lambda: saver.screenshot("damaged.png"),
                         "/s with a damaged picture stored (the built-in tile)")
-    finally:
-        saver.cleanup()
-    kept = run([program.options.wine_run, "reg", "query", SAVER_KEY], timeout=60)
+    kept = reg(program.options, "query", SAVER_KEY)
     check("damaged.png" in kept, "the damaged picture's path stays stored (%r)" % kept)
 
 
 def scenario_no_display(program):
     """Without a reachable X display the window cannot be created: the program
     ends by itself with exit code 1 instead of reporting success."""
-    code = program.wait_exit(60)
-    check(code == 1, "a start without a display ends with exit code 1 (%d)" % code)
+    program.check_exit("a start without a display", 1)
 
 
 # Runs the program with DISPLAY naming another display; Wine itself is set up
@@ -881,11 +752,14 @@ OTHER_DISPLAY_COMMAND = ('source "$1" && ringvoyage_wine_select "$2" && ringvoya
                          'DISPLAY="$3" exec "$RINGVOYAGE_WINE_LOADER" "$4"')
 
 
+def answers(display):
+    return subprocess.run(["xdpyinfo", "-display", display], stdin=subprocess.DEVNULL,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                          timeout=15).returncode == 0
+
+
 def free_display():
-    return next(d for d in (":%d" % n for n in range(1999, 1900, -1))
-                if subprocess.run(["xdpyinfo", "-display", d], stdin=subprocess.DEVNULL,
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                  timeout=15).returncode != 0)
+    return next(d for d in (":%d" % n for n in range(1999, 1900, -1)) if not answers(d))
 
 
 def other_display_command(options, display):
@@ -900,10 +774,7 @@ def start_display_without_gl():
     server = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-extension",
                                "GLX", "-nolisten", "tcp"], stdin=subprocess.DEVNULL,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    wait_for("the display without OpenGL",
-             lambda: subprocess.run(["xdpyinfo", "-display", display],
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                    timeout=15).returncode == 0, 30)
+    wait_for("the display without OpenGL", lambda: answers(display), 30)
     return display, server
 
 
@@ -914,7 +785,7 @@ SCENARIOS = {
     "menu": scenario_menu,
     "hold_keys": scenario_hold_keys,
     "escape": scenario_escape,
-    "exit": scenario_exit,
+    "exit": exit_by_menu,
     "close": scenario_close,
     "no_display": scenario_no_display,
     "rest": scenario_rest,
@@ -924,7 +795,8 @@ SCENARIOS = {
     "saver_settings": scenario_saver_settings,
     "saver_picture": scenario_saver_picture,
 }
-
+# These start once the program's window shows a readout.
+DRAWING = {"keys", "fullscreen", "menu", "hold_keys", "escape", "exit", "close", "rest"}
 # The screen saver's scenarios start Ringvoyage.scr with these arguments.
 SAVER_ARGUMENTS = {"saver_run": ["/s"], "saver_preview": ["/p", "999999"], "saver_settings": ["/c"],
                    "saver_picture": ["/c"]}
@@ -946,10 +818,39 @@ def ensure_display(wine_run):
 def release_input():
     """Releases the keys and puts the pointer in the middle of the screen:
     moves must not drift it into a corner over many runs."""
-    subprocess.run(["xdotool", "keyup"] + KEYS, stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=15)
+    run(["xdotool", "keyup"] + KEYS, timeout=15, check_rc=False)
     width, height = display_size()
     run(["xdotool", "mousemove", str(width // 2), str(height // 2)], check_rc=False)
+
+
+def run_scenario(options, stack):
+    """Starts the scenario's program, and leaves its clean-up to the stack."""
+    ensure_display(options.wine_run)
+    release_input()
+    env = dict(os.environ)
+    if options.scenario == "startup":
+        # Shows the program's debugger output on its stderr.
+        env["WINEDEBUG"] = "-all,+debugstr"
+    command = None
+    if options.scenario == "no_display":
+        command = other_display_command(options, free_display())
+    elif options.scenario == "error_box":
+        options.display, server = start_display_without_gl()
+        stack.callback(lambda: server.kill() or server.wait())
+        command = other_display_command(options, options.display)
+    elif options.scenario in ("saver_picture", "saver_settings"):
+        reg(options, "delete", SAVER_KEY, "/f", check_rc=False)
+    if options.scenario == "saver_settings":
+        reg(options, "add", SAVER_KEY, "/v", "Speed steps", "/t", "REG_DWORD", "/d", "3", "/f")
+    if options.scenario in SAVER_ARGUMENTS:
+        command = [options.wine_run, options.scr] + SAVER_ARGUMENTS[options.scenario]
+    program = stack.enter_context(Program(options, env, command))
+    stack.callback(release_input)
+    log("program output in %s" % program.stderr_path)
+    if options.scenario in DRAWING:
+        program.find_window()
+        program.wait_readout()
+    SCENARIOS[options.scenario](program)
 
 
 def main():
@@ -965,48 +866,8 @@ def main():
     parser.add_argument("scenario", choices=sorted(SCENARIOS))
     options = parser.parse_args()
     os.makedirs(options.workdir, exist_ok=True)
-
-    program = None
-    display_server = None
-    try:
-        ensure_display(options.wine_run)
-        release_input()
-        env = dict(os.environ)
-        if options.scenario == "startup":
-            # Shows the program's debugger output on its stderr.
-            env["WINEDEBUG"] = "-all,+debugstr"
-        command = None
-        if options.scenario == "no_display":
-            command = other_display_command(options, free_display())
-        elif options.scenario == "error_box":
-            options.display, display_server = start_display_without_gl()
-            command = other_display_command(options, options.display)
-        elif options.scenario == "saver_picture":
-            run([options.wine_run, "reg", "delete", SAVER_KEY, "/f"], timeout=60, check_rc=False)
-        elif options.scenario == "saver_settings":
-            run([options.wine_run, "reg", "delete", SAVER_KEY, "/f"], timeout=60, check_rc=False)
-            run([options.wine_run, "reg", "add", SAVER_KEY, "/v", "Speed steps", "/t",
-                 "REG_DWORD", "/d", "3", "/f"], timeout=60)
-        if options.scenario in SAVER_ARGUMENTS:
-            command = [options.wine_run, options.scr] + SAVER_ARGUMENTS[options.scenario]
-        program = Program(options, env, command)
-        SCENARIOS[options.scenario](program)
-    except (Failure, subprocess.TimeoutExpired) as error:
-        log("FAIL: %s" % error)
-        if program is not None:
-            log("program output in %s" % program.stderr_path)
-        return 1
-    finally:
-        try:
-            release_input()
-        finally:
-            if program is not None:
-                program.cleanup()
-            if display_server is not None:
-                display_server.kill()
-                display_server.wait()
-    log("PASS: %s" % options.scenario)
-    return 0
+    with contextlib.ExitStack() as stack:
+        return driver_status(run_scenario, options, stack)
 
 
 if __name__ == "__main__":

@@ -6,8 +6,8 @@ prints the frame rate with --fps at no more than the display's rate, and ends
 with 0 on SIGINT, on SIGTERM and when the window goes, also while it starts.
 It rests on a window not shown yet, and draws once it is. --root with no
 XSCREENSAVER_WINDOW lights the root window. Bad input gives one line and
-exit 1 (no such window, one it cannot draw into, no GL driver) or 2 (a
-command line it does not take).
+exit 1 (no such window, one it cannot draw into, no GL driver, no display)
+or 2 (a command line it does not take).
 
 Usage: saver_mode_test.py RINGVOYAGE FOREIGN_WINDOW WORKDIR
 """
@@ -22,8 +22,8 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
 from e2e_support import PRINTED_READOUT as READOUT  # noqa: E402
-from e2e_support import (Failure, Image, check, log, run, stop, wait_for,  # noqa: E402
-                         wait_for_tunnel)
+from e2e_support import (Failure, check, check_exit, cpu_seconds, driver_status,  # noqa: E402
+                         run, screenshot, stop, wait_for, wait_for_tunnel)
 
 MAX_RATE = 61.5  # 60 Hz, and a little jitter in when a frame is counted
 
@@ -35,19 +35,19 @@ class ForeignWindow:
         self.id = self.process.stdout.readline().decode().strip()
         check(self.id.startswith("0x"), "the stand-in window is up (%s)" % self.id)
 
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.close()
+
     def shot(self, path):
-        run(["import", "-window", self.id, path])
-        return Image(path)
+        return screenshot(self.id, path)
 
     def close(self):
         if self.process.poll() is None:
             self.process.stdin.close()
             self.process.wait(timeout=30)
-
-
-class RootWindow:
-    id = "root"
-    shot = ForeignWindow.shot
 
 
 class Mode:
@@ -60,14 +60,15 @@ class Mode:
                 [program] + arguments, stdout=out, stderr=err, env=env,
                 preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
 
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        stop(self.process)
+
     def errors(self):
         with open(self.err_path) as f:
             return f.read().splitlines()
-
-    def cpu_ticks(self):
-        with open("/proc/%d/stat" % self.process.pid) as stat:
-            fields = stat.read().rsplit(")", 1)[1].split()
-        return int(fields[11]) + int(fields[12])
 
     def rates(self):
         """The readouts' rates; any other line counts as -1 and is kept for the
@@ -80,13 +81,7 @@ class Mode:
 
     def end_with(self, what, ending):
         ending()
-        try:
-            code = self.process.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
-            raise Failure("%s does not end the mode" % what)
-        check(code == 0, "%s ends the mode with 0 (%d)" % (what, code))
+        check_exit(self.process, what, 0, 30)
 
 
 def wait_readout(mode, what):
@@ -118,34 +113,30 @@ def check_speed(program, helper, workdir, slow):
     """--speed 4 beside the --speed -4 of `slow`: read at the same times, the
     fast picture changes far more from one frame to the next. A window's
     samples with no new frame are left out, so the frame rates do not count."""
-    fast_window = ForeignWindow(helper, 480, 360)
-    run(["xdotool", "windowmove", fast_window.id, "650", "0"])
-    fast = Mode(program, workdir, "fast", ["--window-id", fast_window.id, "--speed", "4", "--fps"])
-    try:
-        wait_readout(fast, "--speed 4")
-        changes = [[], []]
-        for _ in range(30):
-            slow.process.stdin.write(("%s %s 25\n" % (fast_window.id, slow.id)).encode())
-            slow.process.stdin.flush()
-            for seen, value in zip(changes, slow.process.stdout.readline().split()):
-                if float(value) > 0:
-                    seen.append(float(value))
-        fast_change, slow_change = (statistics.median(c or [0.0]) for c in changes)
-        check(fast_change > 2 * slow_change > 0,
-              "--speed 4 moves the picture more than --speed -4 (change %.1f against %.1f)"
-              % (fast_change, slow_change))
-        fast.end_with("SIGTERM", fast.process.terminate)
-    finally:
-        stop(fast.process)
-        fast_window.close()
+    with ForeignWindow(helper, 480, 360) as fast_window:
+        run(["xdotool", "windowmove", fast_window.id, "650", "0"])
+        with Mode(program, workdir, "fast",
+                  ["--window-id", fast_window.id, "--speed", "4", "--fps"]) as fast:
+            wait_readout(fast, "--speed 4")
+            changes = [[], []]
+            for _ in range(30):
+                slow.process.stdin.write(("%s %s 25\n" % (fast_window.id, slow.id)).encode())
+                slow.process.stdin.flush()
+                for seen, value in zip(changes, slow.process.stdout.readline().split()):
+                    if float(value) > 0:
+                        seen.append(float(value))
+            fast_change, slow_change = (statistics.median(c or [0.0]) for c in changes)
+            check(fast_change > 2 * slow_change > 0,
+                  "--speed 4 moves the picture more than --speed -4 (change %.1f against %.1f)"
+                  % (fast_change, slow_change))
+            fast.end_with("SIGTERM", fast.process.terminate)
 
 
 def scenario_window_id(program, helper, workdir):
-    window = ForeignWindow(helper, 640, 480)
-    upper = "0X" + window.id[2:].upper()  # as some callers write it
-    mode = Mode(program, workdir, "window-id",
-                ["-window-id", upper, "--fps", "--speed", "-4", "--pulse", "-install"])
-    try:
+    with ForeignWindow(helper, 640, 480) as window, Mode(
+            program, workdir, "window-id", ["-window-id", "0X" + window.id[2:].upper(), "--fps",
+                                            "--speed", "-4", "--pulse", "-install"]) as mode:
+        # The id as some callers write it, in capitals.
         wait_lit(window, os.path.join(workdir, "drawn.png"), "--window-id", (640, 480))
         wait_for("two frame-rate readouts", lambda: len(mode.rates()) >= 2, timeout=30)
         rates = mode.rates()
@@ -157,44 +148,37 @@ def scenario_window_id(program, helper, workdir):
         check(window_name(window) == 'WM_NAME(STRING) = "foreign window"',
               "the window keeps its name (%s)" % window_name(window))
         mode.end_with("SIGINT", lambda: mode.process.send_signal(signal.SIGINT))
-    finally:
-        stop(mode.process)
-        window.close()
 
 
 def scenario_root(program, helper, workdir):
-    window = ForeignWindow(helper, 320, 240)
-    env = dict(os.environ, XSCREENSAVER_WINDOW=window.id)
-    mode = Mode(program, workdir, "root", ["--root", "--no-pulse", "-visual", "default"], env)
-    try:
-        wait_lit(window, os.path.join(workdir, "root.png"), "--root", (320, 240))
-        mode.end_with("SIGTERM", mode.process.terminate)
-        mode = Mode(program, workdir, "root-gone", ["-root", "--fps"], env)
-        wait_readout(mode, "-root")  # the last mode's frame is still in the window
-        wait_lit(window, os.path.join(workdir, "root-gone.png"), "-root", (320, 240))
-        mode.end_with("destroying the window", window.close)
-        env.pop("XSCREENSAVER_WINDOW")
-        mode = Mode(program, workdir, "root-window", ["--root", "--fps"], env)
+    with ForeignWindow(helper, 320, 240) as window:
+        env = dict(os.environ, XSCREENSAVER_WINDOW=window.id)
+        with Mode(program, workdir, "root", ["--root", "--no-pulse", "-visual", "default"],
+                  env) as mode:
+            wait_lit(window, os.path.join(workdir, "root.png"), "--root", (320, 240))
+            mode.end_with("SIGTERM", mode.process.terminate)
+        with Mode(program, workdir, "root-gone", ["-root", "--fps"], env) as mode:
+            wait_readout(mode, "-root")  # the last mode's frame is still in the window
+            wait_lit(window, os.path.join(workdir, "root-gone.png"), "-root", (320, 240))
+            mode.end_with("destroying the window", window.close)
+    env.pop("XSCREENSAVER_WINDOW")
+    with Mode(program, workdir, "root-window", ["--root", "--fps"], env) as mode:
         wait_readout(mode, "--root with no XSCREENSAVER_WINDOW")
         path = os.path.join(workdir, "root-window.png")
-        wait_for_tunnel(lambda: RootWindow().shot(path), "the root window", timeout=60)
+        wait_for_tunnel(lambda: screenshot("root", path), "the root window", timeout=60)
         mode.end_with("SIGTERM", mode.process.terminate)
-    finally:
-        stop(mode.process)
-        window.close()
 
 
 def scenario_unmapped(program, helper, workdir):
     """A window not shown yet when the mode starts: it rests until the window
     is mapped."""
-    window = ForeignWindow(helper, 320, 240, "unmapped")
-    mode = Mode(program, workdir, "unmapped", ["--window-id", window.id, "--fps"])
-    try:
-        ticks = [mode.cpu_ticks()]
+    with ForeignWindow(helper, 320, 240, "unmapped") as window, Mode(
+            program, workdir, "unmapped", ["--window-id", window.id, "--fps"]) as mode:
+        ticks = [cpu_seconds(mode.process.pid)]
 
         def resting():
             time.sleep(1)
-            ticks.append(mode.cpu_ticks())
+            ticks.append(cpu_seconds(mode.process.pid))
             return ticks[-1] == ticks[-2]
         wait_for("the mode to rest on the unmapped window", resting, timeout=60, interval=0)
         check(mode.rates() == [], "it rests on a window not yet shown, with no readout")
@@ -202,9 +186,6 @@ def scenario_unmapped(program, helper, workdir):
         wait_readout(mode, "the mapped window")
         wait_lit(window, os.path.join(workdir, "mapped.png"), "the mapped window", (320, 240))
         mode.end_with("SIGTERM", mode.process.terminate)
-    finally:
-        stop(mode.process)
-        window.close()
 
 
 def scenario_gone_at_start(program, helper, workdir):
@@ -230,24 +211,25 @@ def scenario_gone_at_start(program, helper, workdir):
           " exit 0 and nothing said" % late)
 
 
-def scenario_bad_input(program, helper):
+def scenario_bad_input(program, helper, _):
     gone = "0x1fe0ffff"  # in the X server's last client slot, which nothing here fills
-    window = ForeignWindow(helper, 160, 120)
-    input_only = ForeignWindow(helper, 160, 120, "input-only")
-    # The daemon's own window gone before the mode looked: it has moved on.
-    cases = [
-        (["--root"], {"XSCREENSAVER_WINDOW": gone}, 0),
-        (["--window-id", gone], {}, 1),
-        (["--window-id", input_only.id], {}, 1),
-        (["--window-id", window.id], {"LIBGL_DRIVERS_PATH": "/nonexistent"}, 1),
-        (["--root"], {"XSCREENSAVER_WINDOW": "0xnothing"}, 1),
-        (["--window-id", "12abc"], {}, 2),
-        (["--window-id"], {}, 2),
-        (["--speed", "5", "--root"], {}, 2),
-    ]
-    try:
+    with ForeignWindow(helper, 160, 120) as window, ForeignWindow(
+            helper, 160, 120, "input-only") as input_only:
+        # The daemon's own window gone before the mode looked: it has moved on.
+        cases = [
+            (["--root"], {"XSCREENSAVER_WINDOW": gone}, 0),
+            (["--window-id", gone], {}, 1),
+            (["--window-id", input_only.id], {}, 1),
+            (["--window-id", window.id], {"LIBGL_DRIVERS_PATH": "/nonexistent"}, 1),
+            (["--root"], {"XSCREENSAVER_WINDOW": "0xnothing"}, 1),
+            ([], {"DISPLAY": None, "WAYLAND_DISPLAY": None}, 1),
+            (["--window-id", "12abc"], {}, 2),
+            (["--window-id"], {}, 2),
+            (["--speed", "5", "--root"], {}, 2),
+            (["--frobnicate"], {}, 2),
+        ]
         for arguments, extra, expected in cases:
-            env = dict(os.environ, **extra)
+            env = {k: v for k, v in dict(os.environ, **extra).items() if v is not None}
             result = subprocess.run([program] + arguments, env=env, stdout=subprocess.PIPE,
                                     stderr=subprocess.PIPE, timeout=60)
             lines = result.stderr.decode().splitlines()
@@ -256,9 +238,6 @@ def scenario_bad_input(program, helper):
                   all(line.startswith("ringvoyage: ") for line in lines),
                   "%s %s gives exit %d and %d line (%d, %r)" %
                   (extra, arguments, expected, said, result.returncode, lines))
-    finally:
-        window.close()
-        input_only.close()
 
 
 def main():
@@ -267,17 +246,10 @@ def main():
         return 2
     program, helper, workdir = sys.argv[1:]
     os.makedirs(workdir, exist_ok=True)
-    try:
-        scenario_window_id(program, helper, workdir)
-        scenario_root(program, helper, workdir)
-        scenario_unmapped(program, helper, workdir)
-        scenario_gone_at_start(program, helper, workdir)
-        scenario_bad_input(program, helper)
-    except (Failure, subprocess.TimeoutExpired) as error:
-        log("FAIL: %s (output in %s)" % (error, workdir))
-        return 1
-    log("PASS")
-    return 0
+    print("output in %s" % workdir, flush=True)
+    return driver_status(lambda: [scenario(program, helper, workdir) for scenario in (
+        scenario_window_id, scenario_root, scenario_unmapped, scenario_gone_at_start,
+        scenario_bad_input)])
 
 
 if __name__ == "__main__":

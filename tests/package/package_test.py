@@ -17,17 +17,16 @@ import gzip
 import os
 import pwd
 import shutil
-import struct
 import subprocess
 import sys
 import tempfile
-import time
 import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
-from e2e_support import Failure, Image, check, log, run, wait_for, wait_for_tunnel  # noqa: E402
+from e2e_support import (Skip, check, driver_status, log, run, screenshot,  # noqa: E402
+                         wait_for, wait_for_tunnel)
+from formats import png_size, read  # noqa: E402
 
-SKIP = 77
 USER = "rvtest"  # the ordinary user lintian and the daemon run as, when we are root
 MODE = "/usr/libexec/xscreensaver/ringvoyage"
 FILES = {
@@ -43,10 +42,6 @@ FILES = {
 }
 # Stock modes of xscreensaver-gl whose configs show the format (no tunnels).
 STOCK_CONFIGS = ["gears", "glmatrix", "bubble3d", "superquadrics", "molecule"]
-
-
-class Skip(Exception):
-    pass
 
 
 def unpack(deb, folder):
@@ -81,12 +76,6 @@ def check_format_like_stock(ours):
     check(root.findtext("_description", "").strip() != "", "the XML has a description")
 
 
-def png_size(path):
-    with open(path, "rb") as f:
-        head = f.read(24)
-    return struct.unpack(">II", head[16:24]) if head[:8] == b"\x89PNG\r\n\x1a\n" else None
-
-
 def scenario_contents(deb, source):
     listing = run(["dpkg-deb", "-c", deb]).splitlines()
     files = {line.split()[5][1:] for line in listing if not line.startswith("d")}
@@ -113,7 +102,8 @@ def scenario_contents(deb, source):
               "the man page is in section 6 and documents --window-id")
         for size in (16, 32):
             path = folder + "/usr/share/icons/hicolor/%dx%d/apps/ringvoyage.png" % (size, size)
-            check(png_size(path) == (size, size), "the %dx%d icon is a PNG of that size" % (size, size))
+            check(png_size(read(path)) == (size, size),
+                  "the %dx%d icon is a PNG of that size" % (size, size))
         with open(folder + "/usr/share/applications/ringvoyage.desktop") as f:
             entry = f.read().splitlines()
         check("Exec=ringvoyage" in entry and "Icon=ringvoyage" in entry,
@@ -199,19 +189,14 @@ def scenario_daemon(deb, workdir, shot_path):
             stderr=subprocess.DEVNULL).returncode == 0, timeout=60, interval=0.5)
         run(command + ["xscreensaver-command", "-select", "1"])
         wait_for("the daemon to start the mode", lambda: mode_pids(mode), timeout=60)
-        log("ok: " + "the daemon runs %s (pid %s)" % (mode, " ".join(mode_pids(mode))))
+        log("ok: the daemon runs %s (pid %s)" % (mode, " ".join(mode_pids(mode))))
         shot_file = os.path.join(workdir, "screen.png")
-
-        def shot():
-            run(["import", "-window", "root", shot_file])
-            return Image(shot_file)
-
-        wait_for_tunnel(shot, "the daemon's screen", timeout=60)
+        wait_for_tunnel(lambda: screenshot("root", shot_file), "the daemon's screen", timeout=60)
         shutil.copyfile(shot_file, shot_path)
         log("screenshot kept as %s" % shot_path)
         run(command + ["xscreensaver-command", "-deactivate"])
         wait_for("-deactivate to end the mode", lambda: not mode_pids(mode), timeout=30)
-        log("ok: " + "xscreensaver-command -deactivate ends the mode")
+        log("ok: xscreensaver-command -deactivate ends the mode")
     finally:
         subprocess.run(command + ["xscreensaver-command", "-exit"], stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=30)
@@ -231,17 +216,7 @@ def main():
     if len(sys.argv) < 2 or sys.argv[1] not in scenarios or len(sys.argv) != scenarios[sys.argv[1]][1] + 1:
         sys.stderr.write(__doc__)
         return 2
-    scenario, _ = scenarios[sys.argv[1]]
-    try:
-        scenario(*sys.argv[2:])
-    except Skip as reason:
-        log("SKIP: %s" % reason)
-        return SKIP
-    except (Failure, subprocess.TimeoutExpired) as error:
-        log("FAIL: %s" % error)
-        return 1
-    log("PASS: %s" % sys.argv[1])
-    return 0
+    return driver_status(scenarios[sys.argv[1]][0], *sys.argv[2:])
 
 
 if __name__ == "__main__":

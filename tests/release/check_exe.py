@@ -14,6 +14,9 @@ import struct
 import sys
 import xml.etree.ElementTree as ElementTree
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers"))
+from formats import PeImage, file_version, icon_directory, read  # noqa: E402
+
 MACHINES = {"i686": (0x14C, 0x10B, "PE32"), "x86_64": (0x8664, 0x20B, "PE32+")}
 SYSTEM_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "OPENGL32.DLL", "GLU32.DLL",
                "SHELL32.DLL", "MSVCRT.DLL", "ADVAPI32.DLL", "OLE32.DLL",
@@ -26,77 +29,6 @@ RESOURCES = {(2, 104): "tile bitmap", (9, 103): "accelerator table",
 # project(VERSION), given by the test's registration.
 VERSION = tuple(int(n) for n in os.environ["RINGVOYAGE_VERSION"].split("."))
 GUI_SUBSYSTEM = 2
-
-
-class Image:
-    def __init__(self, data):
-        self.data = data
-        if data[:2] != b"MZ":
-            raise ValueError("no MZ header")
-        pe = struct.unpack_from("<I", data, 0x3C)[0]
-        if data[pe:pe + 4] != b"PE\0\0":
-            raise ValueError("no PE signature")
-        (self.machine, sections, _, self.symbol_table, self.symbols, optional_size,
-         _) = struct.unpack_from("<HHIIIHH", data, pe + 4)
-        optional = pe + 24
-        self.magic = struct.unpack_from("<H", data, optional)[0]
-        self.subsystem = struct.unpack_from("<H", data, optional + 68)[0]
-        directories = optional + (96 if self.magic == 0x10B else 112)
-        self.directory = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(3)]
-        table = optional + optional_size
-        self.sections = [struct.unpack_from("<IIII", data, table + 40 * i + 8)
-                         for i in range(sections)]
-        # Long names such as ".debug_info" are "/<offset>" into the symbols' strings.
-        self.section_names = [data[table + 40 * i:table + 40 * i + 8].rstrip(b"\0")
-                              for i in range(sections)]
-
-    def offset(self, rva):
-        for virtual_size, address, raw_size, raw_offset in self.sections:
-            if address <= rva < address + max(virtual_size, raw_size):
-                return raw_offset + rva - address
-        raise ValueError("address %#x is in no section" % rva)
-
-    def string(self, rva):
-        start = self.offset(rva)
-        return self.data[start:self.data.index(b"\0", start)].decode("ascii")
-
-    def imports(self):
-        rva = self.directory[1][0]
-        names = []
-        while True:
-            entry = struct.unpack_from("<5I", self.data, self.offset(rva))
-            if not any(entry):
-                return names
-            names.append(self.string(entry[3]))
-            rva += 20
-
-    def resources(self):
-        """{(type id, name id): first leaf's bytes} of the resource tree."""
-        if not self.directory[2][0]:
-            return {}
-        base = self.offset(self.directory[2][0])
-
-        def entries(offset):
-            named, ids = struct.unpack_from("<HH", self.data, base + offset + 12)
-            for i in range(named + ids):
-                key, value = struct.unpack_from("<II", self.data, base + offset + 16 + 8 * i)
-                yield key, value
-
-        found = {}
-        for kind, kinds in entries(0):
-            for name, names in entries(kinds & 0x7FFFFFFF):
-                language = next(entries(names & 0x7FFFFFFF))[1]
-                rva, size = struct.unpack_from("<II", self.data, base + language)
-                found[(kind, name)] = self.data[self.offset(rva):self.offset(rva) + size]
-        return found
-
-
-def file_version(record):
-    at = record.find(struct.pack("<I", 0xFEEF04BD))
-    if at < 0:
-        return None
-    ms, ls = struct.unpack_from("<II", record, at + 8)
-    return (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
 
 
 ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
@@ -132,10 +64,15 @@ def manifest_problems(text):
         yield "manifest: execution level %s, not asInvoker" % levels
 
 
+def version_problems(resources):
+    version = file_version(resources[(16, 1)]) if (16, 1) in resources else None
+    if version != VERSION:
+        yield "file version %s, not %s" % (version, VERSION)
+
+
 def problems(path, arch):
     machine, magic, kind = MACHINES[arch]
-    with open(path, "rb") as f:
-        image = Image(f.read())
+    image = PeImage(read(path))
     if image.machine != machine or image.magic != magic:
         yield "not a %s %s image (machine %#x, magic %#x)" % (arch, kind, image.machine,
                                                               image.magic)
@@ -154,9 +91,7 @@ def problems(path, arch):
              if name.startswith((b"/", b".debug"))]
     if image.symbol_table or image.symbols or debug:
         yield "not stripped: %d symbols, sections %s" % (image.symbols, debug)
-    version = file_version(resources.get((16, 1), b""))
-    if version != VERSION:
-        yield "file version %s, not %s" % (version, VERSION)
+    yield from version_problems(resources)
     if (24, 1) in resources:
         try:
             yield from manifest_problems(resources[(24, 1)])
@@ -167,16 +102,14 @@ def problems(path, arch):
 def installer_problems(path, arch):
     """An installer carries the architecture, the version record and an icon."""
     machine, magic, kind = MACHINES[arch]
-    with open(path, "rb") as f:
-        image = Image(f.read())
+    image = PeImage(read(path))
     if image.machine != machine or image.magic != magic or image.subsystem != GUI_SUBSYSTEM:
         yield "not a %s %s GUI image" % (arch, kind)
     resources = image.resources()
-    if not any(kind == 14 for kind, _ in resources):
+    groups = [data for (kind, _), data in resources.items() if kind == 14]
+    if not any(icon_directory(group, group=True)[2] for group in groups):
         yield "no icon group"
-    version = file_version(resources.get((16, 1), b""))
-    if version != VERSION:
-        yield "file version %s, not %s" % (version, VERSION)
+    yield from version_problems(resources)
 
 
 def main():
@@ -191,12 +124,17 @@ def main():
         found = list(check(sys.argv[1], sys.argv[2]))
     except (OSError, ValueError, struct.error, StopIteration) as error:
         found = ["not a readable PE image: %s" % error]
+    what = "installer" if check is installer_problems else "stripped GUI program"
+    return report(sys.argv[1], found, "%s is a %s %s %s with its resources" %
+                  (sys.argv[1], sys.argv[2], MACHINES[sys.argv[2]][2], what))
+
+
+def report(name, found, passed):
+    """Prints each problem found, or that all passed; the exit status."""
     for problem in found:
-        print("FAIL: %s: %s" % (sys.argv[1], problem))
+        print("FAIL: %s: %s" % (name, problem))
     if not found:
-        what = "installer" if check is installer_problems else "stripped GUI program"
-        print("ok: %s is a %s %s %s with its resources" %
-              (sys.argv[1], sys.argv[2], MACHINES[sys.argv[2]][2], what))
+        print("ok: " + passed)
     return 1 if found else 0
 
 

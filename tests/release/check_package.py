@@ -53,13 +53,8 @@ def problems(build_dir, exe, scr, arch, version):
 def main():
     if len(sys.argv) != 6 or sys.argv[4] not in check_exe.MACHINES:
         sys.exit(__doc__)
-    found = list(problems(*sys.argv[1:]))
-    for problem in found:
-        print("FAIL: package: %s" % problem)
-    if not found:
-        print("ok: the %s package holds the program, the screen saver and the readme" %
-              sys.argv[4])
-    return 1 if found else 0
+    return check_exe.report("package", list(problems(*sys.argv[1:])), "the %s package holds the "
+                            "program, the screen saver and the readme" % sys.argv[4])
 
 
 if __name__ == "__main__":

@@ -116,18 +116,15 @@ def check_uninstall_in_use(options, wine, program):
     """The uninstaller closes the running program; a file it cannot remove
     (the screen saver, held by its open settings) makes it fail, keeping its
     Apps & features entry."""
-    settings = e2e.Program(options, dict(os.environ),
-                           [options.wine_run, r"C:\windows\system32\Ringvoyage.scr", "/c"],
-                           log_name="settings.stderr")
-    try:
+    with e2e.Program(options, dict(os.environ),
+                     [options.wine_run, r"C:\windows\system32\Ringvoyage.scr", "/c"],
+                     log_name="settings.stderr") as settings:
         e2e.saver_dialog(settings)
         code = wine.run(OTHER_FOLDER + r"\Uninstall.exe", "/S", "_?=" + OTHER_FOLDER).returncode
         e2e.check(not program.alive(), "the uninstaller closes the running program")
         e2e.check(code == 2 and os.path.isfile(installed_paths(wine)[3]) and
                   wine.reg_value(UNINSTALL_KEY, "DisplayName") == "Ringvoyage",
                   "with the saver in use it fails (%d) and keeps the saver and its entry" % code)
-    finally:
-        settings.cleanup()
 
 
 def uninstall(wine, folder=DEFAULT_FOLDER):
@@ -143,6 +140,37 @@ def uninstall(wine, folder=DEFAULT_FOLDER):
     e2e.check(wine.reg_value(UNINSTALL_KEY, "DisplayName") is None, "the uninstall key is gone")
 
 
+def round_trip(wine, setup, options):
+    e2e.ensure_display(wine.wine_run)
+    # A leftover of an earlier run would hide a missing step.
+    location = wine.reg_value(UNINSTALL_KEY, "InstallLocation")
+    if location is not None:
+        uninstall(wine, location)
+    wine.run("reg", "add", DESKTOP_KEY, "/v", "SCRNSAVE.EXE", "/d", PREVIOUS_SAVER, "/f")
+
+    install(wine, setup)
+    check_installed(wine)
+    saver = wine.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE")
+    e2e.check(saver == PREVIOUS_SAVER, "silent mode leaves the screen saver alone (%s)" % saver)
+    check_foreign_uninstaller(wine)
+
+    with start_installed_program(options, DEFAULT_FOLDER) as program:
+        install(wine, setup, "/SAVER", "/D=" + OTHER_FOLDER)
+        e2e.check(not program.alive(), "installing closes the running program")
+    check_installed(wine, OTHER_FOLDER)
+    e2e.check(not os.path.exists(os.path.dirname(installed_paths(wine)[0])),
+              "installing elsewhere replaces the first installation")
+    saver = wine.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") or ""
+    e2e.check(saver.lower() == r"c:\windows\system32\ringvoyage.scr",
+              "/SAVER makes Ringvoyage the screen saver (%s)" % saver)
+
+    with start_installed_program(options, OTHER_FOLDER) as program:
+        check_uninstall_in_use(options, wine, program)
+    uninstall(wine, OTHER_FOLDER)
+    saver = wine.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE")
+    e2e.check(saver == PREVIOUS_SAVER, "uninstalling gives the previous saver back (%s)" % saver)
+
+
 def main():
     if len(sys.argv) != 5:
         sys.exit(__doc__)
@@ -150,47 +178,7 @@ def main():
     os.makedirs(workdir, exist_ok=True)
     options = type("Options", (), {"wine_run": wine_run, "send_command": send_command,
                                    "workdir": workdir})()
-    wine = Wine(wine_run)
-    try:
-        e2e.ensure_display(wine_run)
-        # A leftover of an earlier run would hide a missing step.
-        location = wine.reg_value(UNINSTALL_KEY, "InstallLocation")
-        if location is not None:
-            uninstall(wine, location)
-        wine.run("reg", "add", DESKTOP_KEY, "/v", "SCRNSAVE.EXE", "/d", PREVIOUS_SAVER, "/f")
-
-        install(wine, setup)
-        check_installed(wine)
-        saver = wine.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE")
-        e2e.check(saver == PREVIOUS_SAVER, "silent mode leaves the screen saver alone (%s)" % saver)
-        check_foreign_uninstaller(wine)
-
-        program = start_installed_program(options, DEFAULT_FOLDER)
-        try:
-            install(wine, setup, "/SAVER", "/D=" + OTHER_FOLDER)
-            e2e.check(not program.alive(), "installing closes the running program")
-        finally:
-            program.cleanup()
-        check_installed(wine, OTHER_FOLDER)
-        e2e.check(not os.path.exists(os.path.dirname(installed_paths(wine)[0])),
-                  "installing elsewhere replaces the first installation")
-        saver = wine.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") or ""
-        e2e.check(saver.lower() == r"c:\windows\system32\ringvoyage.scr",
-                  "/SAVER makes Ringvoyage the screen saver (%s)" % saver)
-
-        program = start_installed_program(options, OTHER_FOLDER)
-        try:
-            check_uninstall_in_use(options, wine, program)
-        finally:
-            program.cleanup()
-        uninstall(wine, OTHER_FOLDER)
-        saver = wine.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE")
-        e2e.check(saver == PREVIOUS_SAVER, "uninstalling gives the previous saver back (%s)" % saver)
-    except (e2e.Failure, subprocess.TimeoutExpired) as error:
-        print("FAIL: %s" % error, flush=True)
-        return 1
-    print("PASS: installer round trip", flush=True)
-    return 0
+    return e2e.driver_status(round_trip, Wine(wine_run), setup, options)
 
 
 if __name__ == "__main__":
