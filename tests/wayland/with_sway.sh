@@ -3,7 +3,9 @@
 # (HEADLESS-1 800x600, HEADLESS-2 640x480 to its right), with no X display.
 # sway refuses to run as root: run by root, the compositor and the command
 # run as the ordinary user ringvoyage-test, made here when missing. The
-# command gets WAYLAND_DISPLAY, SWAYSOCK and its own XDG_RUNTIME_DIR.
+# command gets WAYLAND_DISPLAY, SWAYSOCK and its own XDG_RUNTIME_DIR, and
+# PYTHONPATH the folder RINGVOYAGE_PYTHON_MODULES names (the drivers' shared
+# modules), if it is given.
 set -uo pipefail
 user=ringvoyage-test
 as_user=()
@@ -55,4 +57,13 @@ for argument in "$@"; do
     fi
     command+=("$argument")
 done
+modules="${RINGVOYAGE_PYTHON_MODULES:-}"
+if [ -n "$modules" ]; then
+    if [ ${#as_user[@]} -gt 0 ] && ! "${as_user[@]}" test -r "$modules/." -a -x "$modules"; then
+        install -d -m 0755 -o "$user" "$runtime/modules" &&
+            install -m 0644 -o "$user" "$modules"/*.py "$runtime/modules/" || exit 1
+        modules="$runtime/modules"
+    fi
+    session+=(PYTHONPATH="$modules")
+fi
 "${as_user[@]}" "${session[@]}" "${command[@]}"
